@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+
+namespace marrowlock {
+
+// `BinaryData`: bytes held for a later save (a decryption's result, or a copied
+// file). Small data lives in memory. A decryption instead backs it by its working
+// file, which already holds the same bytes, so that the memory a result costs does
+// not grow with its size; the held bytes are then the first size() bytes of that file.
+class HeldData {
+ public:
+  bool empty() const { return size_ == 0; }
+  int64_t size() const { return size_; }
+  bool IsFileBacked() const { return !backing_path_.empty(); }
+  const std::string& BackingPath() const { return backing_path_; }
+  // The bytes, when held in memory (empty when file-backed).
+  const std::string& Memory() const { return memory_; }
+
+  // Forgets everything and returns to memory.
+  void clear();
+  // Appends bytes in memory. REQUIRES: !IsFileBacked().
+  void Append(std::string_view bytes);
+  // From now on the held bytes are the first size() bytes of `absolute_path`; size() is 0.
+  void BackByFile(const std::string& absolute_path);
+  // The backing file has grown by `count` bytes that now belong to the held data.
+  void GrowBacked(int64_t count);
+  // Writes all held bytes to `out`, reading a backing file in pieces.
+  void WriteTo(File& out) const;
+
+ private:
+  std::string memory_;
+  std::string backing_path_;
+  int64_t size_ = 0;
+};
+
+}  // namespace marrowlock

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "app/program_state.h"
+
+namespace marrowlock {
+
+// Finds, checks and reads the key file named by PendingKeyFile (or chosen in a
+// dialog when it is empty), and makes it the key in force: BlockLength, the six
+// tables, KeyLoaded. A refused or failed attempt leaves the previous key in force.
+void OpenKeyFile(ProgramState& s);
+
+// Shows or hides the key display (Label4, Text3, Text4).
+void ToggleKeyDisplay(ProgramState& s);
+
+}  // namespace marrowlock
