@@ -42,6 +42,9 @@ struct ProgramState {
   bool RenameRequested = false;
   bool TruncatedProduct = true;
 
+  // The program's arguments joined with single blanks.
+  std::string CommandLineText;
+
   // Names. An empty pending name means: ask the user.
   std::string CommandLineInput;
   std::string CommandLineOutputName;

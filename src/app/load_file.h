@@ -1,0 +1,11 @@
+#pragma once
+
+#include "app/program_state.h"
+
+namespace marrowlock {
+
+// File > Load: shows a file in Text1 (text mode) or selects it as the next
+// encryption's source (binary mode).
+void LoadFile(ProgramState& s);
+
+}  // namespace marrowlock

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/program_state.h"
+
+namespace marrowlock {
+
+// Runs once before the main window is shown: settings (running the setup dialog
+// when there are none), start values, the pending key, then the command line.
+void StartUp(ProgramState& s);
+
+// Runs StartUp inside the error trap. Returns nothing when start-up returned and
+// the window should now be shown (unless batch mode); otherwise the status with
+// which the process must end (ExitProgram, or an unexpected failure reported as
+// two messages).
+std::optional<int> RunStartUp(ProgramState& s);
+
+}  // namespace marrowlock

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/program_state.h"
+
+namespace marrowlock {
+
+// Text > Save: writes Text1 to a file chosen in a dialog.
+void SaveTextCommand(ProgramState& s);
+
+}  // namespace marrowlock

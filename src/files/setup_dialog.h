@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "app/keys.h"
+#include "app/program_state.h"
+
+namespace marrowlock {
+
+// Opens the setup dialog, lets the platform run its events until OK or Cancel has
+// hidden it, then destroys it. Its outcome is whatever the settings file holds.
+void RunSetupDialog(ProgramState& s);
+
+// Key > Modify Defaults: runs the dialog and takes over a changed choice.
+void ModifyDefaults(ProgramState& s);
+
+// Events of the open dialog, reported by the platform.
+void SetupDriveChanged(ProgramState& s, const std::string& drive);
+void SetupDirectoryChanged(ProgramState& s, const std::string& directory);
+void SetupFileSelected(ProgramState& s, int index);
+void SetupFileDoubleClicked(ProgramState& s);
+void SetupOk(ProgramState& s);
+void SetupCancel(ProgramState& s);
+void SetupKeyPressed(ProgramState& s, const KeyPress& key);
+
+}  // namespace marrowlock
