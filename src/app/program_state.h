@@ -104,6 +104,10 @@ struct ProgramState {
   // A long command (Encrypt, Decrypt, Load) is running; the window then starts no
   // other command while it lets pending events run.
   bool CommandRunning = false;
+  // The user typed characters into Text1 that have no byte in the character set;
+  // Text1 then holds '?' for them. Set by the window, cleared when a command sets
+  // Text1 anew; text-mode Encrypt, Save and Rename refuse to run while it is set.
+  bool Text1Unencodable = false;
 };
 
 }  // namespace marrowlock
