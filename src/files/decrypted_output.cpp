@@ -1,0 +1,191 @@
+#include "files/decrypted_output.h"
+
+#include <optional>
+#include <string>
+
+#include "app/window_commands.h"
+#include "files/replace_file.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+
+namespace marrowlock {
+namespace {
+
+// Decrypted data is private: its files are readable by their owner only.
+constexpr unsigned kDecryptedFileMode = 0600;
+// The copy of a source file updates its percentage at most this often, in seconds.
+constexpr double kCopyUpdateSeconds = 2.0;
+
+// Shows a refusal; in batch mode the program then ends with a failure status.
+void Refuse(ProgramState& s, const std::string& message) {
+  s.platform.MessageBox(message);
+  if (s.BatchMode) ExitProgram(s, kExitFailure);
+}
+
+void HideProgress(ProgramState& s) {
+  if (s.BatchMode) return;
+  s.Form1.ProgressBar1.Visible = false;
+  s.Form1.Label1.Visible = false;
+  RefreshWindow(s);
+}
+
+void ShowLabel1(ProgramState& s, const std::string& caption) {
+  s.Form1.Label1.Caption = caption;
+  RefreshWindow(s);
+}
+
+// The ".dec" rule: the extension of the file-name part becomes "dec", or ".dec" is
+// appended when it has none. Dots in folder names and leading dots of the file name
+// ("dir.v2/report", ".notes") are not extension dots.
+std::string WithDecExtension(const std::string& name) {
+  size_t start = FolderPart(name).size();
+  while (start < name.size() && name[start] == '.') ++start;
+  size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot < start) return name + ".dec";
+  return name.substr(0, dot + 1) + "dec";
+}
+
+bool BeginsWithLetter(const std::string& name) {
+  std::string file = FileNamePart(name);
+  if (file.empty()) return false;
+  char c = AsciiLower(file.substr(0, 1))[0];
+  return c >= 'a' && c <= 'z';
+}
+
+// Reads `source` into BinaryData in pieces of ChunkSize, reporting 0..50% in Label1.
+void CopyIntoBinaryData(ProgramState& s, const std::string& source) {
+  // A result that was backed by a working file but holds nothing can be refilled in memory.
+  s.BinaryData.clear();
+  try {
+    File in = File::OpenRead(source);
+    int64_t length = in.Size();
+    int64_t full = length / s.ChunkSize;
+    int64_t rest = length % s.ChunkSize;
+    double last_update = -1;
+    for (int64_t i = 1; i <= full; ++i) {
+      s.BinaryData.Append(in.Read(s.ChunkSize));
+      double now = s.platform.SecondsSinceMidnight();
+      if (last_update == -1 || now >= last_update + kCopyUpdateSeconds) {
+        if (!s.BatchMode) {
+          ShowLabel1(s, "Saving" + s.LineBreak + " " + std::to_string(50 * i / full) + "%");
+        }
+        last_update = now;
+      }
+    }
+    if (rest != 0) s.BinaryData.Append(in.Read(rest));
+    in.Close();
+  } catch (const FileError&) {
+    // Half a file held would be written again by the next Rename as if it were whole.
+    s.BinaryData.clear();
+    throw;
+  }
+}
+
+// Settles the output name (steps of the name rules). Returns nothing when the
+// command stops here; `source` is what is left of DecryptSourceName for a copy.
+std::optional<std::string> SettleName(ProgramState& s, std::string& source) {
+  bool no_command_line_name = s.OutputNameGiven && s.CommandLineOutputName.empty();
+  std::string name;
+  if ((no_command_line_name || !s.RenameRequested) && !s.StartedWithFile) {
+    if (source.empty()) {
+      name = s.platform.InputBox("Enter newly decrypted file's name:");
+    } else {
+      name = source;
+      source.clear();
+    }
+  } else if (s.RenameRequested) {
+    if (s.OutputNameGiven && !s.CommandLineOutputName.empty()) {
+      name = s.CommandLineOutputName;
+    } else {
+      name = s.platform.InputBox("Enter new name for file:");
+    }
+  } else {
+    name = source;
+    source.clear();
+  }
+
+  if (name.empty()) {
+    if (s.BatchMode) ExitProgram(s, kExitFailure);
+    return std::nullopt;
+  }
+  if (!s.RenameRequested) {
+    name = WithDecExtension(name);
+  } else {
+    s.RenameRequested = false;
+  }
+  if (!BeginsWithLetter(name)) {
+    Refuse(s, "Filename must begin with a letter.");
+    return std::nullopt;
+  }
+  return name;
+}
+
+}  // namespace
+
+void SaveDecryptedOutput(ProgramState& s) {
+  if (s.Form1.Text1.Text.empty() && !s.BinaryMode && !s.StartedWithFile) {
+    Refuse(s, "You first need to Load a file, or type in some text.");
+    return;
+  }
+
+  std::string source = s.DecryptSourceName;
+  std::optional<std::string> settled = SettleName(s, source);
+  if (!settled) return;
+  const std::string& name = *settled;
+  s.DecryptSourceName.clear();
+
+  if (!s.BatchMode) {
+    s.Form1.ProgressBar1.Value = 0;
+    s.Form1.ProgressBar1.Visible = true;
+    RefreshWindow(s);
+    s.Form1.Label1.Visible = true;
+    ShowLabel1(s, "Saving");
+  }
+
+  try {
+    if (!s.BinaryMode) {
+      ReplaceFile(name, kDecryptedFileMode, [&](File& out) { out.Write(s.Form1.Text1.Text); });
+    } else {
+      // The source is read completely before the target is touched, so that a
+      // rename onto the source's own name, or a copy with nothing to copy, never
+      // costs an existing file.
+      if (s.BinaryData.empty()) {
+        if (source.empty()) {
+          HideProgress(s);
+          Refuse(s, "No file to save.");
+          return;
+        }
+        if (!IsNonEmptyRegularFile(source)) {
+          // An empty source is of no use to anyone; anything else of that name
+          // (a folder, a device) is left alone.
+          if (RegularFileSize(source) == 0) RemoveFile(source);
+          HideProgress(s);
+          Refuse(s, "No file to save.");
+          return;
+        }
+        CopyIntoBinaryData(s, source);
+      }
+      ReplaceFile(name, kDecryptedFileMode, [&](File& out) { s.BinaryData.WriteTo(out); });
+      if (!s.BatchMode) ShowLabel1(s, "Saving" + s.LineBreak + "100%");
+    }
+  } catch (const FileError& e) {
+    HideProgress(s);
+    Refuse(s, e.what());
+    return;
+  }
+
+  if (s.BatchMode) return;
+  s.Form1.ProgressBar1.Visible = false;
+  s.Form1.Label1.Visible = false;
+  s.Form1.Label5.Caption = "Decrypted File:(" + name + ")";
+  RefreshWindow(s);
+}
+
+void RenameCommand(ProgramState& s) {
+  s.RenameRequested = true;
+  s.DecryptSourceName = s.BinaryMode ? s.LoadedFileName : "";
+  SaveDecryptedOutput(s);
+  if (!s.BatchMode) RefreshWindow(s);
+}
+
+}  // namespace marrowlock

@@ -1,0 +1,42 @@
+#include "files/save_text.h"
+
+#include <optional>
+#include <string>
+
+#include "app/window_commands.h"
+#include "files/replace_file.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+
+namespace marrowlock {
+
+void SaveTextCommand(ProgramState& s) {
+  if (s.BinaryMode || s.Form1.Text1.Text.empty()) return;
+
+  try {
+    std::string cwd = WorkingDirectory();
+    FileDialogRequest request;
+    request.Title = "Save Text";
+    request.Filter =
+        "All Files (*.*)|*.*|Text Files"
+        "(*.txt)|*.txt|Documents Files (*.doc;*.)|*.doc;*.";
+    request.FilterIndex = 2;
+    request.InitialDirectory = cwd;
+    request.FileName = "";
+    request.ForSaving = true;
+    std::optional<std::string> chosen = s.platform.OpenFileDialog(request);
+    if (!chosen || chosen->empty()) return;
+
+    std::string name = BareName(*chosen, cwd);
+    // The text goes to a temporary file first, so a failed save keeps the old file.
+    ReplaceFile(name, 0666, [&](File& out) { out.Write(s.Form1.Text1.Text); });
+    s.Form1.Label5.Caption = "Decrypted file(" + name + ")";
+  } catch (const FileError& e) {
+    s.platform.MessageBox(e.what());
+    if (s.BatchMode) ExitProgram(s, kExitFailure);
+    return;
+  }
+  RefreshWindow(s);
+}
+
+}  // namespace marrowlock
