@@ -1,15 +1,160 @@
 #include "cipher/block_multiplier.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
 namespace marrowlock {
+namespace {
+
+__extension__ typedef unsigned __int128 Uint128;
+// Eight 16-bit lanes; plain SSE2 on x86-64, NEON on ARM.
+typedef uint16_t Uint16x8 __attribute__((vector_size(16)));
+
+constexpr bool kLittleEndian = std::endian::native == std::endian::little;
+
+uint16_t LoadBig16(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, sizeof v);
+  return kLittleEndian ? __builtin_bswap16(v) : v;
+}
+uint32_t LoadBig32(const uint8_t* p) {
+  uint32_t v;
+  std::memcpy(&v, p, sizeof v);
+  return kLittleEndian ? __builtin_bswap32(v) : v;
+}
+uint64_t LoadBig64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return kLittleEndian ? __builtin_bswap64(v) : v;
+}
+void StoreBig16(uint8_t* p, uint16_t v) {
+  if (kLittleEndian) v = __builtin_bswap16(v);
+  std::memcpy(p, &v, sizeof v);
+}
+void StoreBig32(uint8_t* p, uint32_t v) {
+  if (kLittleEndian) v = __builtin_bswap32(v);
+  std::memcpy(p, &v, sizeof v);
+}
+void StoreBig64(uint8_t* p, uint64_t v) {
+  if (kLittleEndian) v = __builtin_bswap64(v);
+  std::memcpy(p, &v, sizeof v);
+}
+
+// N = 1: every byte times m mod 256. Each 16-bit lane holds two bytes; multiplying
+// them apart in 16 bits keeps a product from spilling into its neighbour.
+void ApplyOneByte(uint8_t* blocks, size_t count, uint8_t m) {
+  size_t done = 0;
+  const uint16_t mm = m;
+  for (; done + 16 <= count; done += 16) {
+    Uint16x8 v;
+    std::memcpy(&v, blocks + done, 16);
+    Uint16x8 even = ((v & 0xFF) * mm) & 0xFF;
+    Uint16x8 odd = (v >> 8) * mm;
+    v = even | static_cast<Uint16x8>(odd << 8);
+    std::memcpy(blocks + done, &v, 16);
+  }
+  for (; done < count; ++done) blocks[done] = static_cast<uint8_t>(blocks[done] * m);
+}
+
+// N = 2: eight blocks per step; lane arithmetic is already mod 2^16.
+void ApplyTwoBytes(uint8_t* blocks, size_t count, uint16_t m) {
+  size_t done = 0;
+  for (; done + 8 <= count; done += 8) {
+    Uint16x8 v;
+    std::memcpy(&v, blocks + 2 * done, 16);
+    if (kLittleEndian) v = (v << 8) | (v >> 8);
+    v *= m;
+    if (kLittleEndian) v = (v << 8) | (v >> 8);
+    std::memcpy(blocks + 2 * done, &v, 16);
+  }
+  for (; done < count; ++done) {
+    uint8_t* p = blocks + 2 * done;
+    StoreBig16(p, static_cast<uint16_t>(LoadBig16(p) * m));
+  }
+}
+
+}  // namespace
 
 BlockMultiplier::BlockMultiplier(const uint8_t* multiplier, int n)
-    : n_(n), multiplier_(multiplier, multiplier + n) {}
+    : n_(n), multiplier_(multiplier, multiplier + n) {
+  for (int i = std::max(0, n - 8); i < n; ++i) low_word_ = (low_word_ << 8) | multiplier[i];
+  for (int i = std::max(0, n - 16); i < n - 8; ++i) high_word_ = (high_word_ << 8) | multiplier[i];
+  if (n > 0 && n % 8 == 0) {
+    limbs_.resize(static_cast<size_t>(n / 8));
+    for (size_t i = 0; i < limbs_.size(); ++i) limbs_[i] = LoadBig64(multiplier + n - 8 * (i + 1));
+  }
+}
 
 void BlockMultiplier::Apply(uint8_t* blocks, size_t count) const {
+  switch (n_) {
+    case 1:
+      ApplyOneByte(blocks, count, static_cast<uint8_t>(low_word_));
+      return;
+    case 2:
+      ApplyTwoBytes(blocks, count, static_cast<uint16_t>(low_word_));
+      return;
+    case 4: {
+      const uint32_t m = static_cast<uint32_t>(low_word_);
+      for (size_t b = 0; b < count; ++b) StoreBig32(blocks + 4 * b, LoadBig32(blocks + 4 * b) * m);
+      return;
+    }
+    case 8:
+      for (size_t b = 0; b < count; ++b)
+        StoreBig64(blocks + 8 * b, LoadBig64(blocks + 8 * b) * low_word_);
+      return;
+    case 16: {
+      const Uint128 m = (static_cast<Uint128>(high_word_) << 64) | low_word_;
+      for (size_t b = 0; b < count; ++b) {
+        uint8_t* p = blocks + 16 * b;
+        Uint128 x = (static_cast<Uint128>(LoadBig64(p)) << 64) | LoadBig64(p + 8);
+        x *= m;
+        StoreBig64(p, static_cast<uint64_t>(x >> 64));
+        StoreBig64(p + 8, static_cast<uint64_t>(x));
+      }
+      return;
+    }
+    default:
+      if (!limbs_.empty()) {
+        ApplyLimbs(blocks, count);
+      } else {
+        ApplyBytes(blocks, count);
+      }
+  }
+}
+
+// Product scanning: column k of the low half sums a[i] * b[k - i] for i = 0..k into
+// a 192-bit accumulator, so each limb of the result is written once and no partial
+// product that only reaches the high half is ever formed.
+void BlockMultiplier::ApplyLimbs(uint8_t* blocks, size_t count) const {
+  const size_t limbs = limbs_.size();
+  const uint64_t* b = limbs_.data();
+  std::vector<uint64_t> a(limbs);
+  std::vector<uint64_t> r(limbs);
+  for (size_t blk = 0; blk < count; ++blk) {
+    uint8_t* block = blocks + blk * limbs * 8;
+    for (size_t i = 0; i < limbs; ++i) a[i] = LoadBig64(block + 8 * (limbs - 1 - i));
+    Uint128 acc = 0;
+    uint64_t top = 0;
+    for (size_t k = 0; k < limbs; ++k) {
+      for (size_t i = 0; i <= k; ++i) {
+        Uint128 p = static_cast<Uint128>(a[i]) * b[k - i];
+        acc += p;
+        top += acc < p;
+      }
+      r[k] = static_cast<uint64_t>(acc);
+      acc = (acc >> 64) | (static_cast<Uint128>(top) << 64);
+      top = 0;
+    }
+    for (size_t i = 0; i < limbs; ++i) StoreBig64(block + 8 * (limbs - 1 - i), r[i]);
+  }
+}
+
+// Any other block length: byte-wise, little-endian accumulation of the low N bytes.
+void BlockMultiplier::ApplyBytes(uint8_t* blocks, size_t count) const {
   std::vector<uint32_t> low(static_cast<size_t>(n_));
   for (size_t b = 0; b < count; ++b) {
     uint8_t* block = blocks + b * static_cast<size_t>(n_);
-    // Little-endian accumulation of the low N bytes of block x multiplier.
     std::fill(low.begin(), low.end(), 0);
     for (int i = 0; i < n_; ++i) {
       uint32_t a = block[n_ - 1 - i];

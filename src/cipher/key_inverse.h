@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace marrowlock {
+
+// The multiplicative inverse of an N-byte big-endian number modulo 256^N: the
+// Pal that undoes a Pair. REQUIRES: the number is odd (only odd numbers have an
+// inverse); an even one throws std::invalid_argument.
+std::vector<uint8_t> InverseModBlock(const std::vector<uint8_t>& value);
+
+}  // namespace marrowlock
