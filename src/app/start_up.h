@@ -17,4 +17,9 @@ void StartUp(ProgramState& s);
 // two messages).
 std::optional<int> RunStartUp(ProgramState& s);
 
+// Numbers that the trap shows for the kinds of failure it catches.
+inline constexpr int kMemoryFailureNumber = 7;     // memory ran out
+inline constexpr int kInternalFailureNumber = 51;  // a fault inside the program
+inline constexpr int kFileFailureNumber = 75;      // a file or folder could not be used
+
 }  // namespace marrowlock

@@ -21,7 +21,12 @@ struct Settings {
 };
 
 std::optional<Settings> ReadSettingsFile();
-// Replaces the settings file. REQUIRES: both strings at most 255 bytes.
+// Replaces the settings file. Throws FileError, writing nothing, when either
+// string is longer than 255 bytes (its length byte could not hold it).
 void WriteSettingsFile(const std::string& directory, const std::string& name);
+// Deletes the settings file when it is an existing regular file of length 0.
+void RemoveEmptySettingsFile();
+
+inline constexpr size_t kMaxSettingsString = 255;
 
 }  // namespace marrowlock

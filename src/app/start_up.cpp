@@ -1,0 +1,107 @@
+#include "app/start_up.h"
+
+#include <new>
+#include <stdexcept>
+
+#include "app/command_line.h"
+#include "app/window_commands.h"
+#include "files/settings_file.h"
+#include "files/setup_dialog.h"
+#include "platform/file_system.h"
+#include "platform/system_paths.h"
+
+namespace marrowlock {
+namespace {
+
+constexpr const char* kPendingKey = "default.ppl";
+constexpr const char* kInstalledKey = "default.mlk";
+constexpr int64_t kPendingKeySize = 32;
+
+// A key file dropped beside the program as "default.ppl" becomes "default.mlk" when it
+// has the length of a 16-byte key; anything else of that name is thrown away. An
+// existing "default.mlk" is never replaced: the rename then fails, and the trap says so.
+void InstallPendingKey() {
+  std::optional<int64_t> size = RegularFileSize(kPendingKey);
+  if (!size) return;
+  if (*size == kPendingKeySize) {
+    RenameNoReplace(kPendingKey, kInstalledKey);
+  } else {
+    RemoveFile(kPendingKey);
+  }
+}
+
+void SetStartValues(ProgramState& s) {
+  s.LogPath = LogFilePath();
+  s.BlockLength = 16;
+  s.TruncatedProduct = true;
+  s.KeyLoaded = false;
+  s.RenameRequested = false;
+  s.BinaryMode = false;
+  s.AbortRequested = false;
+  s.ProgressInterval = 1;
+  s.ChunkSize = 4001;
+  s.FlushThreshold = 1024;
+  s.DisplayLimit = 32000;
+  s.LineBreak = "\r\n";
+}
+
+// What the trap tells the user about a failure: a number that identifies its kind,
+// a description and the part of the program it came from.
+struct TrappedFailure {
+  int number;
+  std::string description;
+  std::string source;
+};
+
+int ReportTrapped(ProgramState& s, const TrappedFailure& failure) {
+  s.platform.MessageBox(std::to_string(failure.number) + "   " + failure.description);
+  s.platform.MessageBox("Source=" + failure.source);
+  try {
+    ExitProgram(s, kExitTrapped);
+  } catch (const ProgramExit& exit) {
+    return exit.status;
+  }
+}
+
+}  // namespace
+
+void StartUp(ProgramState& s) {
+  std::optional<Settings> settings = ReadSettingsFile();
+  if (!settings) {
+    RunSetupDialog(s);
+    settings = ReadSettingsFile();
+    if (!settings) ExitProgram(s, kExitFailure);
+  }
+  s.KeyDirectory = settings->KeyDirectory;
+  s.DefaultKeyName = settings->DefaultKeyName;
+
+  SetStartValues(s);
+  InstallPendingKey();
+
+  s.BatchMode = false;
+  s.UseDefaultKey = true;
+  s.OutputNameGiven = false;
+
+  RunCommandLine(s);
+}
+
+std::optional<int> RunStartUp(ProgramState& s) {
+  try {
+    StartUp(s);
+    return std::nullopt;
+  } catch (const ProgramExit& exit) {
+    return exit.status;
+  } catch (const FileError& e) {
+    return ReportTrapped(s, {kFileFailureNumber, e.what(), "Marrowlock file access"});
+  } catch (const std::bad_alloc&) {
+    return ReportTrapped(s, {kMemoryFailureNumber, "Out of memory.", "Marrowlock"});
+  } catch (const std::exception& e) {
+    return ReportTrapped(s, {kInternalFailureNumber, e.what(), "Marrowlock"});
+  } catch (...) {
+    // ProgramExit was caught above; this is anything else thrown by a library.
+    return ReportTrapped(s,
+                         {kInternalFailureNumber, "An unexpected failure occurred.", "Marrowlock"});
+  }
+}
+
+}  // namespace marrowlock

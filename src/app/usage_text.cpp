@@ -1,0 +1,36 @@
+#include "app/usage_text.h"
+
+namespace marrowlock {
+
+std::string UsageText() {
+  return R"(Usage: marrowlock [FILE [-i] [-kKEY] [-oOUTPUT]]
+       marrowlock --help | --version
+
+Encrypts and decrypts files and text with a key file (.mlk).
+
+Without FILE the window opens. With FILE, one command runs on it:
+  NAME.enc   is decrypted (to NAME.dec, or to the -o name)
+  NAME.dec   is shown in the window, in text mode (options have no effect)
+  any other  is encrypted to its .enc name
+
+Options (written directly after the letter, without a blank):
+  -i         batch mode: no window; the program ends when the command ends,
+             with status 0 when it ran to its end and non-zero otherwise;
+             messages go to standard error, questions are read from
+             standard input
+  -kKEY      use the key file KEY instead of the default key
+  -oOUTPUT   name the output of a decryption
+
+The default key is kept in mlinfo.dat, beside the operation log mllog.txt,
+in the system folder: $MARROWLOCK_HOME when set, else
+$XDG_CONFIG_HOME/marrowlock, else ~/.config/marrowlock. Choose it in the
+window (Key > Modify Defaults), or, in batch mode, give the path of a key
+file on standard input when asked.
+
+Key files are made with marrowlock-keygen [-n N] FILE.
+)";
+}
+
+std::string VersionText() { return "marrowlock " MARROWLOCK_VERSION; }
+
+}  // namespace marrowlock
