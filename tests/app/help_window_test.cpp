@@ -1,0 +1,90 @@
+#include "app/help_window.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/system_paths.h"
+#include "support/scripted_platform.h"
+#include "support/temp_dir.h"
+
+namespace marrowlock {
+namespace {
+
+class HelpWindowTest : public ::testing::Test {
+ protected:
+  void InstallHelp(const std::string& text) {
+    std::filesystem::create_directories(dir.home());
+    WriteFile(dir.home() + "/mlhelp.txt", text);
+  }
+
+  TempDir dir;
+  ScriptedPlatform platform;
+  ProgramState s{platform};
+};
+
+TEST_F(HelpWindowTest, TheTextIsReadOncePerWindowAndAltXOnlyHidesIt) {
+  InstallHelp("first text\r\n");
+  ShowHelp(s);
+  EXPECT_TRUE(s.MLHelp.Exists);
+  EXPECT_TRUE(s.MLHelp.Visible);
+  EXPECT_EQ(s.MLHelp.Text1.Text, "first text\r\n");
+
+  HelpKeyPressed(s, KeyPress{kKeyX, true, false, true});  // Shift+Alt+X: not ours
+  HelpKeyPressed(s, KeyPress{kKeyX, false, false, false});
+  EXPECT_TRUE(s.MLHelp.Visible);
+  HelpKeyPressed(s, KeyPress{kKeyX, false, false, true});
+  EXPECT_FALSE(s.MLHelp.Visible);
+  EXPECT_TRUE(s.MLHelp.Exists);
+
+  InstallHelp("changed");
+  ShowHelp(s);
+  EXPECT_TRUE(s.MLHelp.Visible);
+  EXPECT_EQ(s.MLHelp.Text1.Text, "first text\r\n");
+
+  // Closed through the window system: the next F1 makes a new window and reads again.
+  HelpWindowClosed(s);
+  EXPECT_FALSE(s.MLHelp.Exists);
+  ShowHelp(s);
+  EXPECT_EQ(s.MLHelp.Text1.Text, "changed");
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(HelpWindowTest, AnUnusableHelpFileIsReportedEachTimeAndNeverCreatedOrRemoved) {
+  const std::string expected = "Help file " + dir.home() + "/mlhelp.txt unavailable.";
+  InstallHelp("");
+  ShowHelp(s);
+  ShowHelp(s);
+  EXPECT_EQ(platform.messages, (std::vector<std::string>{expected, expected}));
+  EXPECT_FALSE(s.MLHelp.Visible);
+  EXPECT_FALSE(s.MLHelp.Exists);
+  EXPECT_EQ(ReadFile(dir.home() + "/mlhelp.txt"), "");
+
+  // A folder in its place counts as missing and stays a folder.
+  std::filesystem::remove(dir.home() + "/mlhelp.txt");
+  std::filesystem::create_directory(dir.home() + "/mlhelp.txt");
+  ShowHelp(s);
+  EXPECT_EQ(platform.messages.size(), 3u);
+  EXPECT_EQ(platform.messages.back(), expected);
+  EXPECT_TRUE(std::filesystem::is_directory(dir.home() + "/mlhelp.txt"));
+
+  // Once the file is there, F1 works without a restart.
+  std::filesystem::remove(dir.home() + "/mlhelp.txt");
+  InstallHelp("now here");
+  ShowHelp(s);
+  EXPECT_TRUE(s.MLHelp.Visible);
+  EXPECT_EQ(s.MLHelp.Text1.Text, "now here");
+}
+
+TEST_F(HelpWindowTest, WithoutAPersonalCopyTheShippedHelpIsShownAndNothingIsWritten) {
+  ShowHelp(s);
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(s.MLHelp.Visible);
+  EXPECT_NE(s.MLHelp.Text1.Text.find("marrowlock-keygen"), std::string::npos);
+  EXPECT_FALSE(FileExists(dir.home()));
+}
+
+}  // namespace
+}  // namespace marrowlock

@@ -1,0 +1,313 @@
+#include "files/decrypted_output.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/program_exit.h"
+#include "support/scripted_platform.h"
+#include "support/temp_dir.h"
+
+namespace marrowlock {
+namespace {
+
+// Records Label1's caption at every redraw, as the user would see it change.
+class CaptionRecorder : public ScriptedPlatform {
+ public:
+  ProgramState* state = nullptr;
+  std::vector<std::string> captions;
+  void Redraw() override {
+    ScriptedPlatform::Redraw();
+    if (!state || !state->Form1.Label1.Visible) return;
+    const std::string& caption = state->Form1.Label1.Caption;
+    if (captions.empty() || captions.back() != caption) captions.push_back(caption);
+  }
+};
+
+class DecryptedOutputTest : public ::testing::Test {
+ protected:
+  DecryptedOutputTest() { platform.state = &s; }
+
+  // Runs `command` and returns the exit status it ended the program with, or -1.
+  template <typename Command>
+  int ExitStatusOf(Command command) {
+    try {
+      command();
+    } catch (const ProgramExit& e) {
+      return e.status;
+    }
+    return -1;
+  }
+
+  void EnterBinaryMode() {
+    s.BinaryMode = true;
+    s.Form1.Text1.Text = "(binary mode)";
+  }
+
+  std::vector<std::string> FolderEntries() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
+
+  TempDir dir;
+  CaptionRecorder platform;
+  ProgramState s{platform};
+};
+
+unsigned PermissionBits(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st.st_mode & 0777;
+}
+
+TEST_F(DecryptedOutputTest, DerivesTheDecNameFromTheFileNamePartOnly) {
+  struct Row {
+    std::string source;
+    std::string written;
+  };
+  std::filesystem::create_directory(dir / "dir.v2");
+  std::filesystem::create_directory(dir / "my.dir");
+  const std::vector<Row> rows = {
+      {"report.enc", "report.dec"},           {"report", "report.dec"},
+      {"archive.tar.enc", "archive.tar.dec"}, {"name.", "name.dec"},
+      {"Report.ENC", "Report.dec"},           {"dir.v2/report", "dir.v2/report.dec"},
+      {"my.dir/file", "my.dir/file.dec"},     {dir / "abs.enc", dir / "abs.dec"},
+  };
+  for (const Row& row : rows) {
+    s.Form1.Text1.Text = "plain " + row.source;
+    s.DecryptSourceName = row.source;
+    SaveDecryptedOutput(s);
+    EXPECT_EQ(ReadFile(row.written), "plain " + row.source) << row.source;
+    EXPECT_EQ(s.Form1.Label5.Caption, "Decrypted File:(" + row.written + ")");
+    EXPECT_TRUE(s.DecryptSourceName.empty());
+  }
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(platform.prompts.empty());
+  EXPECT_FALSE(s.Form1.Label1.Visible);
+  EXPECT_FALSE(s.Form1.ProgressBar1.Visible);
+}
+
+TEST_F(DecryptedOutputTest, AsksForANameWhenThereIsNoSourceAndStopsQuietlyOnCancel) {
+  s.Form1.Text1.Text = "secret";
+  platform.input_answers = {"", "typed"};
+  SaveDecryptedOutput(s);
+  EXPECT_TRUE(FolderEntries().empty());
+  EXPECT_TRUE(platform.messages.empty());
+
+  SaveDecryptedOutput(s);
+  EXPECT_EQ(platform.prompts, (std::vector<std::string>{"Enter newly decrypted file's name:",
+                                                        "Enter newly decrypted file's name:"}));
+  EXPECT_EQ(ReadFile("typed.dec"), "secret");
+}
+
+TEST_F(DecryptedOutputTest, ACancelledRenameStaysPendingAndTheNextSaveUsesTheTypedNameAsIs) {
+  s.Form1.Text1.Text = "text";
+  platform.input_answers = {""};
+  RenameCommand(s);
+  EXPECT_TRUE(s.RenameRequested);
+  EXPECT_TRUE(FolderEntries().empty());
+
+  // The next decryption's save takes the rename branch: no ".dec" rule.
+  s.DecryptSourceName = "next.enc";
+  platform.input_answers = {"out.txt"};
+  SaveDecryptedOutput(s);
+  EXPECT_EQ(platform.prompts,
+            (std::vector<std::string>{"Enter new name for file:", "Enter new name for file:"}));
+  EXPECT_EQ(ReadFile("out.txt"), "text");
+  EXPECT_FALSE(FileExists(dir / "next.dec"));
+  EXPECT_FALSE(s.RenameRequested);
+
+  platform.input_answers = {"plainname"};
+  RenameCommand(s);
+  EXPECT_EQ(ReadFile("plainname"), "text");
+}
+
+TEST_F(DecryptedOutputTest, CommandLineRunsTakeTheSourceOrTheOutputOption) {
+  s.StartedWithFile = true;
+  s.BinaryMode = true;
+  s.BinaryData.Append("bytes");
+  s.DecryptSourceName = "cl.enc";
+  SaveDecryptedOutput(s);
+  EXPECT_EQ(ReadFile("cl.dec"), "bytes");
+
+  s.OutputNameGiven = true;
+  s.CommandLineOutputName = "given.out";
+  RenameCommand(s);
+  EXPECT_EQ(ReadFile("given.out"), "bytes");
+  EXPECT_TRUE(platform.prompts.empty());
+}
+
+TEST_F(DecryptedOutputTest, TheFirstLetterRuleLooksAtTheFileNamePart) {
+  std::filesystem::create_directory(dir / "sub");
+  s.Form1.Text1.Text = "t";
+  for (const std::string bad : {"1st.dec", "sub/1st.dec", " blank.dec", "sub/", "\xe9t\xe9.dec"}) {
+    platform.input_answers = {bad};
+    RenameCommand(s);
+    ASSERT_EQ(platform.messages.size(), 1u) << bad;
+    EXPECT_EQ(platform.messages.back(), "Filename must begin with a letter.");
+    platform.messages.clear();
+  }
+  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"sub"});
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "sub"));
+
+  for (const std::string& good : {dir / "sub/report.dec", std::string("Zeta.dec")}) {
+    platform.input_answers = {good};
+    RenameCommand(s);
+    EXPECT_EQ(ReadFile(good), "t");
+  }
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(DecryptedOutputTest, TheGuardAppliesToAnEmptyTextBoxInTextModeOnly) {
+  RenameCommand(s);
+  EXPECT_EQ(platform.messages,
+            std::vector<std::string>{"You first need to Load a file, or type in some text."});
+  EXPECT_TRUE(platform.prompts.empty());
+
+  platform.messages.clear();
+  EnterBinaryMode();
+  s.BinaryData.Append("held");
+  platform.input_answers = {"held.bin"};
+  RenameCommand(s);
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(ReadFile("held.bin"), "held");
+}
+
+TEST_F(DecryptedOutputTest, BatchModeRefusalsEndTheProgramWithAFailure) {
+  s.BatchMode = true;
+  s.StartedWithFile = true;
+  s.Form1.Text1.Text = "t";
+  s.DecryptSourceName = "1st.enc";
+  EXPECT_EQ(ExitStatusOf([&] { SaveDecryptedOutput(s); }), kExitFailure);
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"Filename must begin with a letter."});
+
+  s.DecryptSourceName = "";
+  EXPECT_EQ(ExitStatusOf([&] { SaveDecryptedOutput(s); }), kExitFailure);
+
+  s.BinaryMode = true;
+  s.OutputNameGiven = true;
+  s.CommandLineOutputName = "out.bin";
+  EXPECT_EQ(ExitStatusOf([&] { RenameCommand(s); }), kExitFailure);
+  EXPECT_EQ(platform.messages.back(), "No file to save.");
+  EXPECT_FALSE(FileExists(dir / "out.bin"));
+}
+
+TEST_F(DecryptedOutputTest, CopiesALoadedFileInWholeReadsWithPercentagesEveryTwoSeconds) {
+  std::string source(2 * 4001, '\0');
+  for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<char>(i * 7);
+  WriteFile(dir / "loaded.bin", source);
+  EnterBinaryMode();
+  s.LoadedFileName = "loaded.bin";
+  platform.clock_step = 2.0;
+  platform.input_answers = {"copy.bin"};
+  RenameCommand(s);
+
+  EXPECT_EQ(ReadFile("copy.bin"), source);
+  EXPECT_EQ(ReadFile("loaded.bin"), source);
+  EXPECT_EQ(s.BinaryData.size(), static_cast<int64_t>(source.size()));
+  EXPECT_EQ(platform.captions, (std::vector<std::string>{"Saving", "Saving\r\n 25%",
+                                                         "Saving\r\n 50%", "Saving\r\n100%"}));
+  EXPECT_EQ(s.Form1.ProgressBar1.Value, 0);
+  EXPECT_EQ(s.Form1.Label5.Caption, "Decrypted File:(copy.bin)");
+  EXPECT_EQ(PermissionBits(dir / "copy.bin"), 0600u);
+
+  // The held copy is written again without reading a file.
+  std::filesystem::remove(dir / "loaded.bin");
+  platform.input_answers = {"again.bin"};
+  RenameCommand(s);
+  EXPECT_EQ(ReadFile("again.bin"), source);
+}
+
+TEST_F(DecryptedOutputTest, ASmallCopyShowsNoPercentageBeforeTheEnd) {
+  WriteFile(dir / "small.bin", std::string(100, 'x'));
+  EnterBinaryMode();
+  s.LoadedFileName = "small.bin";
+  platform.clock_step = 0.5;  // updates within 2 seconds are not shown
+  platform.input_answers = {"small.copy"};
+  RenameCommand(s);
+  EXPECT_EQ(ReadFile("small.copy"), std::string(100, 'x'));
+  EXPECT_EQ(platform.captions, (std::vector<std::string>{"Saving", "Saving\r\n100%"}));
+}
+
+TEST_F(DecryptedOutputTest, ABinaryRenameWithNothingToSaveTouchesNoFile) {
+  EnterBinaryMode();
+  WriteFile(dir / "keep.bin", "precious");
+
+  // Nothing held, nothing loaded: the existing file of the typed name stays.
+  platform.input_answers = {"keep.bin"};
+  RenameCommand(s);
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"No file to save."});
+  EXPECT_EQ(ReadFile("keep.bin"), "precious");
+  EXPECT_FALSE(s.Form1.Label1.Visible);
+  EXPECT_FALSE(s.Form1.ProgressBar1.Visible);
+
+  // A loaded file that has gone: no target is created.
+  s.LoadedFileName = "gone.bin";
+  platform.input_answers = {"target.bin"};
+  RenameCommand(s);
+  EXPECT_EQ(platform.messages.back(), "No file to save.");
+  EXPECT_FALSE(FileExists(dir / "target.bin"));
+
+  // An empty loaded file is removed; the target is still not touched.
+  WriteFile(dir / "empty.bin", "");
+  s.LoadedFileName = "empty.bin";
+  platform.input_answers = {"keep.bin"};
+  RenameCommand(s);
+  EXPECT_EQ(platform.messages.size(), 3u);
+  EXPECT_FALSE(FileExists(dir / "empty.bin"));
+  EXPECT_EQ(ReadFile("keep.bin"), "precious");
+}
+
+TEST_F(DecryptedOutputTest, RenamingTheLoadedFileOntoItsOwnNameKeepsIt) {
+  EnterBinaryMode();
+  WriteFile(dir / "own.bin", "my data");
+  s.LoadedFileName = "own.bin";
+  platform.input_answers = {"own.bin"};
+  RenameCommand(s);
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(ReadFile("own.bin"), "my data");
+}
+
+TEST_F(DecryptedOutputTest, DecryptedTextIsPrivateAndReplacesAnOlderFile) {
+  WriteFile(dir / "old.dec", std::string(5000, 'o'));
+  ::chmod((dir / "old.dec").c_str(), 0644);
+  s.Form1.Text1.Text = "new";
+  s.DecryptSourceName = "old.enc";
+  SaveDecryptedOutput(s);
+  EXPECT_EQ(ReadFile("old.dec"), "new");
+  EXPECT_EQ(PermissionBits(dir / "old.dec"), 0600u);
+}
+
+TEST_F(DecryptedOutputTest, AFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
+  WriteFile(dir / "old.dec", "previous");
+  EnterBinaryMode();
+  // The held result lives in a working file that has disappeared: the write fails
+  // part-way, after the temporary file was made.
+  s.BinaryData.BackByFile(dir / "default.dec");
+  s.BinaryData.GrowBacked(10);
+  s.DecryptSourceName = "old.enc";
+  SaveDecryptedOutput(s);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].rfind("Cannot ", 0), 0u) << platform.messages[0];
+  EXPECT_EQ(ReadFile("old.dec"), "previous");
+  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"old.dec"});
+  EXPECT_EQ(s.Form1.Label5.Caption, "Decrypted File ()");
+  EXPECT_FALSE(s.Form1.Label1.Visible);
+
+  s.Form1.Text1.Text = "x";
+  s.BinaryMode = false;
+  s.BatchMode = true;
+  s.StartedWithFile = true;
+  s.DecryptSourceName = "nofolder/out.enc";
+  EXPECT_EQ(ExitStatusOf([&] { SaveDecryptedOutput(s); }), kExitFailure);
+  EXPECT_EQ(platform.messages.back(), "Cannot create nofolder/out.dec: No such file or directory.");
+}
+
+}  // namespace
+}  // namespace marrowlock

@@ -1,0 +1,92 @@
+#include "files/save_text.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/scripted_platform.h"
+#include "support/temp_dir.h"
+
+namespace marrowlock {
+namespace {
+
+class SaveTextTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  ScriptedPlatform platform;
+  ProgramState s{platform};
+};
+
+TEST_F(SaveTextTest, WritesTheTextBytesAsTheyAreUnderTheBareName) {
+  s.Form1.Text1.Text = "one\r\ntwo\r\nthree";
+  platform.file_answers = {dir / "notes.txt"};
+  SaveTextCommand(s);
+
+  EXPECT_EQ(ReadFile(dir / "notes.txt"), "one\r\ntwo\r\nthree");
+  EXPECT_EQ(s.Form1.Label5.Caption, "Decrypted file(notes.txt)");
+  ASSERT_EQ(platform.file_requests.size(), 1u);
+  const FileDialogRequest& request = platform.file_requests[0];
+  EXPECT_EQ(request.Title, "Save Text");
+  EXPECT_EQ(request.Filter,
+            "All Files (*.*)|*.*|Text Files(*.txt)|*.txt|Documents Files (*.doc;*.)|*.doc;*.");
+  EXPECT_EQ(request.FilterIndex, 2);
+  EXPECT_EQ(request.InitialDirectory, dir.path());
+  EXPECT_EQ(request.FileName, "");
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(SaveTextTest, AFileInAnotherFolderKeepsItsFullPathAndAnOldLongerFileIsReplacedWhole) {
+  std::filesystem::create_directory(dir / "sub");
+  WriteFile(dir / "sub/long.txt", std::string(10000, 'L'));
+  s.Form1.Text1.Text = "short";
+  platform.file_answers = {dir / "sub/long.txt"};
+  SaveTextCommand(s);
+
+  EXPECT_EQ(ReadFile(dir / "sub/long.txt"), "short");
+  EXPECT_EQ(s.Form1.Label5.Caption, "Decrypted file(" + dir / "sub/long.txt" + ")");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "sub"),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+TEST_F(SaveTextTest, DoesNothingInBinaryModeWithEmptyTextOrOnCancel) {
+  // No dialog is scripted: asking would fail the test.
+  SaveTextCommand(s);
+  s.BinaryMode = true;
+  s.Form1.Text1.Text = "(binary mode)";
+  SaveTextCommand(s);
+  EXPECT_TRUE(platform.file_requests.empty());
+
+  s.BinaryMode = false;
+  s.Form1.Text1.Text = "text";
+  platform.file_answers = {std::nullopt};
+  SaveTextCommand(s);
+  EXPECT_EQ(platform.file_requests.size(), 1u);
+  EXPECT_EQ(s.Form1.Label5.Caption, "Decrypted File ()");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST_F(SaveTextTest, AFailedSaveSaysWhyAndKeepsTheCaption) {
+  s.Form1.Text1.Text = "text";
+  platform.file_answers = {dir / "missing/out.txt"};
+  SaveTextCommand(s);
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"Cannot create " + dir / "missing/out.txt" +
+                                                        ": No such file or directory."});
+  EXPECT_EQ(s.Form1.Label5.Caption, "Decrypted File ()");
+
+  // A folder of that name is not replaced by the text.
+  std::filesystem::create_directory(dir / "folder.txt");
+  WriteFile(dir / "folder.txt/inside", "kept");
+  platform.file_answers = {dir / "folder.txt"};
+  SaveTextCommand(s);
+  EXPECT_EQ(platform.messages.size(), 2u);
+  EXPECT_EQ(ReadFile(dir / "folder.txt/inside"), "kept");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+}  // namespace
+}  // namespace marrowlock
