@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -42,9 +43,9 @@ std::string ForceKeyExtension(const std::string& name) {
   return folder + file.substr(0, dot + 1) + "mlk";
 }
 
-std::string KeyBytesText(const Cells& bytes) {
+std::string KeyBytesText(const std::string& bytes) {
   std::string text;
-  for (uint8_t b : bytes) text += "(" + std::to_string(b) + ") ";
+  for (char b : bytes) text += "(" + std::to_string(static_cast<uint8_t>(b)) + ") ";
   return text;
 }
 
@@ -59,95 +60,102 @@ void Refuse(ProgramState& s, const std::string& message) {
   if (s.BatchMode) ExitProgram(s, kExitFailure);
 }
 
-}  // namespace
-
-void OpenKeyFile(ProgramState& s) {
-  std::string name = s.PendingKeyFile;
-  if (name.empty()) {
-    const std::string working_directory = WorkingDirectory();
+// The name the user wants: PendingKeyFile, else the dialog's choice, else a typed
+// name; nothing when the user cancels.
+std::optional<std::string> ChooseKeyName(ProgramState& s, const std::string& working_directory) {
+  if (s.PendingKeyFile.empty()) {
     FileDialogRequest request;
     request.Title = "New Key";
     request.Filter = "Key Files (*.mlk)|*.mlk";
     request.FilterIndex = 1;
     request.InitialDirectory = s.KeyDirectory;
     std::optional<std::string> chosen = s.platform.OpenFileDialog(request);
-    if (!chosen) return;
-    // Keep the folder only when it is not the one the name will be looked up in,
-    // so that the file opened is the file chosen.
+    if (!chosen) return std::nullopt;
+    // Keep the folder unless it is the one the name will be looked up in, so that
+    // the file opened is the file chosen.
     s.PendingKeyFile = BareName(*chosen, LookupFolder(s, working_directory));
-    name = s.PendingKeyFile;
   }
-  if (name.empty()) {
-    name = s.platform.InputBox("Enter key file to open:");
-    if (name.empty()) return;
-  }
+  if (!s.PendingKeyFile.empty()) return s.PendingKeyFile;
+  std::string typed = s.platform.InputBox("Enter key file to open:");
+  if (typed.empty()) return std::nullopt;
+  return typed;
+}
 
-  name = ForceKeyExtension(name);
-  const std::string working_directory = WorkingDirectory();
-  if (!s.KeyDirectory.empty() && s.KeyDirectory != working_directory && name.front() != '/') {
-    name = s.KeyDirectory + "/" + name;
-  }
-
-  std::string pair;
-  std::string pal;
-  int n = 0;
-  try {
-    std::optional<int64_t> length = RegularFileSize(name);
-    if (!length || *length == 0) {
-      // An empty key file is a leftover of a failed copy: take it away.
-      // Failing to delete it changes nothing the user needs to hear about.
-      if (IsEmptyRegularFile(name)) {
-        try {
-          RemoveFile(name);
-        } catch (const FileError&) {
-        }
+// Reads Pair and Pal of the key file `name`, or refuses it with a message.
+bool ReadKeyFile(ProgramState& s, const std::string& name, std::string* pair, std::string* pal) {
+  std::optional<int64_t> length = RegularFileSize(name);
+  if (!length || *length == 0) {
+    // An empty key file is a leftover of a failed copy: take it away. Failing to
+    // delete it changes nothing the user needs to hear about.
+    if (IsEmptyRegularFile(name)) {
+      try {
+        RemoveFile(name);
+      } catch (const FileError&) {
       }
-      Refuse(s, "No such key file, " + name + ".");
-      return;
     }
-    File file = File::OpenRead(name);
-    const int64_t size = file.Size();
-    if (!IsKeyFileLength(size)) {
-      file.Close();
-      Refuse(s, "Corrupt key file, cannot load file " + name + ".");
-      return;
-    }
-    n = static_cast<int>(size / 2);
-    // Read into temporaries: the key in force is replaced only by a complete new one.
-    pair = file.Read(n);
-    pal = file.Read(n);
+    Refuse(s, "No such key file, " + name + ".");
+    return false;
+  }
+  File file = File::OpenRead(name);
+  const int64_t size = file.Size();
+  if (!IsKeyFileLength(size)) {
     file.Close();
-  } catch (const FileError& e) {
-    Refuse(s, e.what());
-    return;
+    Refuse(s, "Corrupt key file, cannot load file " + name + ".");
+    return false;
   }
+  *pair = file.Read(size / 2);
+  *pal = file.Read(size / 2);
+  file.Close();
+  return true;
+}
 
-  const size_t cells = static_cast<size_t>(n);
-  s.BlockLength = n;
-  s.PlainBlock.assign(cells + 1, 0);
-  s.CipherBlock.assign(cells + 1, 0);
-  s.DecryptedBlock.assign(cells + 1, 0);
-  s.PairKey.assign(cells + 1, 0);
-  s.PalKey.assign(cells + 1, 0);
-  s.ProductCells.assign(2 * cells + 1, 0);
-  for (size_t i = 0; i < cells; ++i) {
-    s.PairKey[i] = static_cast<uint8_t>(pair[i]);
-    s.PalKey[i] = static_cast<uint8_t>(pal[i]);
-  }
+// Makes a completely read key the key in force: new, zeroed tables of its length.
+void InstallKey(ProgramState& s, const std::string& name, const std::string& pair,
+                const std::string& pal) {
+  const size_t n = pair.size();
+  s.BlockLength = static_cast<int>(n);
+  s.PlainBlock.assign(n + 1, 0);
+  s.CipherBlock.assign(n + 1, 0);
+  s.DecryptedBlock.assign(n + 1, 0);
+  s.PairKey.assign(n + 1, 0);
+  s.PalKey.assign(n + 1, 0);
+  s.ProductCells.assign(2 * n + 1, 0);
+  std::copy(pair.begin(), pair.end(), s.PairKey.begin());
+  std::copy(pal.begin(), pal.end(), s.PalKey.begin());
   s.KeyLoaded = true;
   s.PendingKeyFile.clear();
 
-  if (!s.BatchMode) {
-    s.Form1.FocusText1 = true;
-    s.Form1.Text3.Text = KeyBytesText(Cells(s.PairKey.begin(), s.PairKey.begin() + n));
-    s.Form1.Text4.Text = KeyBytesText(Cells(s.PalKey.begin(), s.PalKey.begin() + n));
-    std::string shown = name;
-    const std::string prefix = s.KeyDirectory + "/";
-    if (!s.KeyDirectory.empty() && name.compare(0, prefix.size(), prefix) == 0) {
-      shown = name.substr(prefix.size());
+  if (s.BatchMode) return;
+  s.Form1.FocusText1 = true;
+  s.Form1.Text3.Text = KeyBytesText(pair);
+  s.Form1.Text4.Text = KeyBytesText(pal);
+  std::string shown = name;
+  const std::string prefix = s.KeyDirectory + "/";
+  if (!s.KeyDirectory.empty() && name.compare(0, prefix.size(), prefix) == 0) {
+    shown = name.substr(prefix.size());
+  }
+  s.Form1.Label6.Caption = "Current key(" + shown + ")";
+  RefreshWindow(s);
+}
+
+}  // namespace
+
+void OpenKeyFile(ProgramState& s) {
+  try {
+    // The dialog leaves the working directory alone, so one look serves throughout.
+    const std::string working_directory = WorkingDirectory();
+    std::optional<std::string> chosen = ChooseKeyName(s, working_directory);
+    if (!chosen) return;
+    std::string name = ForceKeyExtension(*chosen);
+    if (!s.KeyDirectory.empty() && s.KeyDirectory != working_directory && name.front() != '/') {
+      name = s.KeyDirectory + "/" + name;
     }
-    s.Form1.Label6.Caption = "Current key(" + shown + ")";
-    RefreshWindow(s);
+    // Read into temporaries: the key in force is replaced only by a complete new one.
+    std::string pair;
+    std::string pal;
+    if (ReadKeyFile(s, name, &pair, &pal)) InstallKey(s, name, pair, pal);
+  } catch (const FileError& e) {
+    Refuse(s, e.what());
   }
 }
 

@@ -198,6 +198,25 @@ TEST_F(KeyFileTest, BatchModeEndsOnRefusalAndLeavesTheWindowAlone) {
             std::vector<std::string>{"Corrupt key file, cannot load file bad.mlk."});
 }
 
+// A file failure is reported, not fatal, and the key in force stays.
+TEST_F(KeyFileTest, FileFailureIsReportedAndKeepsTheKey) {
+  WriteFile(dir / "k.mlk", KeyBytes(32));
+  Open("k");
+  ::mkdir((dir / "gone").c_str(), 0755);
+  SetWorkingDirectory(dir / "gone");
+  ::rmdir((dir / "gone").c_str());
+
+  std::vector<std::string> shown = Open("k");
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].rfind("Cannot ", 0), 0u) << shown[0];
+  EXPECT_TRUE(s.KeyLoaded);
+  EXPECT_EQ(s.BlockLength, 16);
+
+  s.BatchMode = true;
+  EXPECT_THROW(Open("k"), ProgramExit);
+  SetWorkingDirectory(dir.path());
+}
+
 class KeyDialogTest : public KeyFileTest {
  protected:
   void SetUp() override {
