@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "app/program_exit.h"
 #include "app/program_state.h"
 
 namespace marrowlock {
