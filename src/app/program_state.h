@@ -77,6 +77,15 @@ struct ProgramState {
 
   // A chunked read of the source file during an encryption.
   File SourceFileNumber;
+  // Bytes read from SourceFileNumber ahead of the chunk reads that asked for them,
+  // so that a long source is read in large pieces; the first SourceReadAheadPos of
+  // them have been handed out already.
+  std::string SourceReadAhead;
+  int64_t SourceReadAheadPos = 0;
+  // Offset in the encrypted file of SourceText's first byte: a decryption holds only
+  // a window of the file in SourceText, while CipherPos and CipherLength count from
+  // the start of the file.
+  int64_t SourceTextStart = 0;
   int64_t ChunksRead = 0;
   int64_t ChunkCount = 0;
   int64_t LastChunkSize = 0;

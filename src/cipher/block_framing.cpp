@@ -1,0 +1,95 @@
+#include "cipher/block_framing.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace marrowlock {
+namespace {
+
+// A long source is read from the disk in pieces of this size; the chunks that decide
+// the framing are then cut from the piece in memory.
+constexpr int64_t kReadAheadSize = int64_t{1} << 20;
+
+void EnsureCells(Cells& cells, int n) {
+  if (cells.size() < static_cast<size_t>(n)) cells.resize(static_cast<size_t>(n) + 1);
+}
+
+}  // namespace
+
+void ReadSourceChunk(ProgramState& s, int64_t count, std::string& out) {
+  while (count > 0) {
+    int64_t buffered = static_cast<int64_t>(s.SourceReadAhead.size()) - s.SourceReadAheadPos;
+    if (buffered == 0) {
+      s.SourceReadAhead.resize(static_cast<size_t>(std::max(count, kReadAheadSize)));
+      int64_t got = s.SourceFileNumber.ReadSome(s.SourceReadAhead.data(),
+                                                static_cast<int64_t>(s.SourceReadAhead.size()));
+      s.SourceReadAhead.resize(static_cast<size_t>(got));
+      s.SourceReadAheadPos = 0;
+      if (got == 0) throw FileError("read", s.SourceFileNumber.Path(), "The file ended early");
+      continue;
+    }
+    int64_t take = std::min(buffered, count);
+    out.append(s.SourceReadAhead, static_cast<size_t>(s.SourceReadAheadPos),
+               static_cast<size_t>(take));
+    s.SourceReadAheadPos += take;
+    count -= take;
+  }
+}
+
+void ReadPlainBlock(ProgramState& s) {
+  const int n = s.BlockLength;
+  EnsureCells(s.PlainBlock, n);
+  const int64_t left = s.SourceLength - s.SourcePos;
+
+  if (left >= n) {
+    std::memcpy(s.PlainBlock.data(), s.SourceText.data() + s.SourcePos, static_cast<size_t>(n));
+    s.SourcePos += n;
+    return;
+  }
+  if (left < 1 && !(left == 0 && s.BinaryMode)) return;
+
+  if (!s.BinaryMode || s.ChunksRead >= s.ChunkCount) {
+    // The last, short block: the data, one space, then zero bytes.
+    std::memcpy(s.PlainBlock.data(), s.SourceText.data() + s.SourcePos, static_cast<size_t>(left));
+    s.PlainBlock[static_cast<size_t>(left)] = ' ';
+    std::fill(s.PlainBlock.begin() + left + 1, s.PlainBlock.begin() + n, uint8_t{0});
+    s.SourcePos = s.SourceLength;
+    return;
+  }
+
+  // Refill: the unconsumed bytes are joined to the next chunk of the source file.
+  if (s.ChunksRead == s.ChunkCount - 1) {
+    s.NextChunkSize = s.LastChunkSize != 0 ? s.LastChunkSize : s.FullChunkSize;
+  }
+  s.SourceText.erase(0, static_cast<size_t>(s.SourcePos));
+  ReadSourceChunk(s, s.NextChunkSize, s.SourceText);
+  // The chunk passed through BinaryData as its read buffer, which is left empty.
+  s.BinaryData.clear();
+  s.ChunksRead += 1;
+  s.SourceLength = static_cast<int64_t>(s.SourceText.size());
+  s.SourcePos = 0;
+
+  // When the carried bytes and the final chunk make less than a block, the block is
+  // completed with spaces only.
+  const int64_t have = std::min<int64_t>(s.SourceLength, n);
+  std::memcpy(s.PlainBlock.data(), s.SourceText.data(), static_cast<size_t>(have));
+  std::fill(s.PlainBlock.begin() + have, s.PlainBlock.begin() + n, uint8_t{' '});
+  s.SourcePos = n;
+}
+
+bool ReadCipherBlock(ProgramState& s) {
+  const int n = s.BlockLength;
+  const int64_t left = s.CipherLength - s.CipherPos;
+  if (left >= n) {
+    EnsureCells(s.CipherBlock, n);
+    std::memcpy(s.CipherBlock.data(), s.SourceText.data() + (s.CipherPos - s.SourceTextStart),
+                static_cast<size_t>(n));
+    s.CipherPos += n;
+    return true;
+  }
+  if (left > 0) s.InputDamaged = true;
+  if (left >= 2) s.platform.MessageBox("File was damaged, exiting");
+  return false;
+}
+
+}  // namespace marrowlock

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/program_state.h"
+
+namespace marrowlock {
+
+// The progress bar ProgressBar1 and the status label Label1 of a running encryption
+// or decryption. None of these is used in batch mode.
+
+// Bar shown at 0, Label1 shows `label` ("Encrypting" or "Decrypting").
+void StartProgress(ProgramState& s, const std::string& label);
+void ShowPercent(ProgramState& s, int percent);
+// Label1 = label, LineBreak, rate text.
+void ShowRate(ProgramState& s, const std::string& label, const std::string& rate);
+void FinishProgress(ProgramState& s);   // bar at 100
+void StopProgress(ProgramState& s);     // bar and label hidden and reset
+void AbandonProgress(ProgramState& s);  // bar and label hidden, caption kept
+
+// The throughput text of `bytes` done in `seconds`: a space, the value with at most
+// one decimal and no zero before the point, then "KB/min", or "MB/min" from 1024 KB
+// a minute on (" 812.4KB/min", " 1MB/min", " .5KB/min").
+std::string RateText(int64_t bytes, double seconds);
+
+// Timing of one run, kept by the command between blocks.
+struct RunTiming {
+  double start = 0;
+  double last_update = 0;
+  int64_t last_position = 0;
+  int64_t last_chunk = 0;
+};
+
+// Starts the timing of a run at the current time.
+RunTiming StartTiming(ProgramState& s);
+
+// The update after a block, when at least ProgressInterval has passed since the last
+// one. An encryption shows nothing at its first due update.
+void UpdateEncryptProgress(ProgramState& s, RunTiming& t);
+void UpdateDecryptProgress(ProgramState& s, RunTiming& t);
+
+}  // namespace marrowlock

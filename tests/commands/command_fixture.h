@@ -1,0 +1,49 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/program_exit.h"
+#include "app/program_state.h"
+#include "commands/command_test_key.h"
+#include "commands/decrypt_command.h"
+#include "commands/encrypt_command.h"
+#include "support/scripted_platform.h"
+#include "support/temp_dir.h"
+
+namespace marrowlock {
+
+// A program in a fresh folder with a key installed and the log in the folder's home.
+class CommandTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  ScriptedPlatform platform;
+  ProgramState s{platform};
+  TestKey key;
+
+  void UseKey(int n, unsigned seed = 7) {
+    key = MakeTestKey(n, seed);
+    InstallKey(s, key);
+  }
+  void BinaryMode() {
+    s.BinaryMode = true;
+    s.Form1.Text1.Text = "(binary mode)";
+  }
+  std::string LogText() {
+    return FileExists(dir.home() + "/mllog.txt") ? ReadFile(dir.home() + "/mllog.txt") : "";
+  }
+  // Runs a command that must end the program; returns the exit status.
+  template <typename Command>
+  int ExitStatusOf(Command command) {
+    try {
+      command(s);
+    } catch (const ProgramExit& e) {
+      return e.status;
+    }
+    ADD_FAILURE() << "the program did not end";
+    return -1;
+  }
+};
+
+}  // namespace marrowlock
