@@ -1,0 +1,191 @@
+// Batch runs of the real program: no window, messages on standard error, and an
+// exit status that says whether the command got to its end.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <random>
+
+#include "files/settings_file.h"
+#include "platform/system_paths.h"
+#include "support/temp_dir.h"
+
+namespace marrowlock {
+namespace {
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quoted(const std::string& text) {
+  std::string q = "'";
+  for (char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+class BatchTest : public ::testing::Test {
+ protected:
+  // Runs `program` with `args` in the test folder, `input` on its standard input.
+  RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& input = "", const std::string& env = "") {
+    WriteFile(dir / ".stdin", input);
+    std::string command = env + " " + Quoted(program);
+    for (const std::string& arg : args) command += " " + Quoted(arg);
+    command += " <" + Quoted(dir / ".stdin") + " >" + Quoted(dir / ".stdout") + " 2>" +
+               Quoted(dir / ".stderr");
+    int raw = std::system(command.c_str());
+    RunResult result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    result.out = ReadFile(dir / ".stdout");
+    result.err = ReadFile(dir / ".stderr");
+    return result;
+  }
+
+  RunResult Run(const std::vector<std::string>& args, const std::string& input = "") {
+    return RunProgram(MARROWLOCK_BINARY, args, input);
+  }
+
+  void MakeKey(const std::string& name, int n) {
+    RunResult made = RunProgram(MARROWLOCK_KEYGEN_BINARY, {"-n", std::to_string(n), dir / name});
+    ASSERT_EQ(made.status, 0) << made.err;
+  }
+
+  std::string SomeBytes(size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(count, '\0');
+    for (char& b : bytes) b = static_cast<char>(random() & 0xff);
+    return bytes;
+  }
+
+  TempDir dir;
+};
+
+TEST_F(BatchTest, EncryptsAndDecryptsAFileWithEveryKeySize) {
+  EnsureSystemFolder();
+  WriteSettingsFile(dir.path(), "unused.mlk");
+  const std::string plain = SomeBytes(9001, 1);
+  for (int n : {1, 2, 4, 8, 16, 256}) {
+    SCOPED_TRACE("N = " + std::to_string(n));
+    std::string key = "k" + std::to_string(n) + ".mlk";
+    MakeKey(key, n);
+    WriteFile(dir / "data.txt", plain);
+
+    RunResult enc = Run({"data.txt", "-i", "-k" + key});
+    EXPECT_EQ(enc.status, 0) << enc.err;
+    EXPECT_EQ(enc.err, "");
+    std::string cipher = ReadFile(dir / "data.enc");
+    EXPECT_EQ(cipher.size(), (plain.size() + n - 1) / n * n);
+    EXPECT_NE(cipher.substr(0, 64), plain.substr(0, 64));
+
+    ::unlink((dir / "data.txt").c_str());
+    RunResult dec = Run({"data.enc", "-i", "-k" + key});
+    EXPECT_EQ(dec.status, 0) << dec.err;
+    std::string back = ReadFile(dir / "data.dec");
+    ASSERT_EQ(back.size(), cipher.size());
+    EXPECT_TRUE(back.starts_with(plain)) << "the plain bytes come back, padding after them";
+  }
+  EXPECT_TRUE(FileExists(LogFilePath())) << "every finished run appends to the log";
+}
+
+TEST_F(BatchTest, TheDefaultKeyOfTheSettingsIsUsedWithoutK) {
+  MakeKey("default.mlk", 16);
+  EnsureSystemFolder();
+  WriteSettingsFile(dir.path(), "default.mlk");
+  WriteFile(dir / "notes.txt", "some notes");
+  RunResult enc = Run({"notes.txt", "-i"});
+  EXPECT_EQ(enc.status, 0) << enc.err;
+  EXPECT_TRUE(FileExists(dir / "notes.enc"));
+}
+
+TEST_F(BatchTest, RefusalsEndWithAFailureAndTheirReasonOnStandardError) {
+  MakeKey("k.mlk", 16);
+  EnsureSystemFolder();
+  WriteSettingsFile(dir.path(), "k.mlk");
+  WriteFile(dir / "a.txt", "data");
+
+  RunResult no_key = Run({"a.txt", "-i", "-knothere.mlk"});
+  EXPECT_NE(no_key.status, 0);
+  EXPECT_TRUE(no_key.err.starts_with("marlk: No such key file, ")) << no_key.err;
+  EXPECT_FALSE(FileExists(dir / "a.enc"));
+
+  RunResult no_input = Run({"missing.enc", "-i"});
+  EXPECT_NE(no_input.status, 0);
+  EXPECT_TRUE(no_input.err.starts_with("marlk: ")) << no_input.err;
+  EXPECT_FALSE(FileExists(dir / "missing.enc")) << "looking must not leave an empty file";
+
+  WriteFile(dir / "cut.enc", std::string(18, 'x'));
+  RunResult damaged = Run({"cut.enc", "-i"});
+  EXPECT_NE(damaged.status, 0);
+  EXPECT_NE(damaged.err.find("marlk: File was damaged, exiting"), std::string::npos)
+      << damaged.err;
+  EXPECT_EQ(damaged.out, "");
+
+  WriteFile(dir / "cut.enc", std::string(17, 'x'));
+  EXPECT_NE(Run({"cut.enc", "-i"}).status, 0) << "a single stray byte is damage too";
+}
+
+TEST_F(BatchTest, WithoutSettingsTheDefaultKeyIsAskedForOnStandardInput) {
+  MakeKey("chosen.mlk", 16);
+  WriteFile(dir / "a.txt", "data");
+
+  RunResult cancelled = Run({"a.txt", "-i"}, "");
+  EXPECT_EQ(cancelled.status, 1);
+  EXPECT_NE(cancelled.err.find("No default key is set"), std::string::npos) << cancelled.err;
+  EXPECT_NE(cancelled.err.find("without -i"), std::string::npos) << cancelled.err;
+  EXPECT_FALSE(FileExists(SettingsFilePath()));
+  EXPECT_FALSE(FileExists(dir / "a.enc"));
+
+  RunResult wrong_then_eof = Run({"a.txt", "-i"}, "nothere.mlk\n");
+  EXPECT_EQ(wrong_then_eof.status, 1);
+  EXPECT_NE(wrong_then_eof.err.find("marlk: No such key file, nothere.mlk."), std::string::npos);
+
+  RunResult chosen = Run({"a.txt", "-i"}, "chosen.mlk\n");
+  EXPECT_EQ(chosen.status, 0) << chosen.err;
+  auto settings = ReadSettingsFile();
+  ASSERT_TRUE(settings);
+  EXPECT_EQ(settings->KeyDirectory, dir.path());
+  EXPECT_EQ(settings->DefaultKeyName, "chosen.mlk");
+  EXPECT_TRUE(FileExists(dir / "a.enc"));
+}
+
+TEST_F(BatchTest, TheErrorTrapReportsOnStandardErrorAndKeepsTheOldKey) {
+  EnsureSystemFolder();
+  WriteSettingsFile(dir.path(), "k.mlk");
+  WriteFile(dir / "default.mlk", std::string(16, 'o'));
+  WriteFile(dir / "default.ppl", std::string(32, 'n'));
+  WriteFile(dir / "a.txt", "data");
+  RunResult trapped = Run({"a.txt", "-i"});
+  EXPECT_EQ(trapped.status, 2);
+  EXPECT_EQ(trapped.err,
+            "marlk: 75   Cannot rename default.ppl to default.mlk: File exists.\n"
+            "marlk: Source=Marrowlock file access\n");
+  EXPECT_EQ(ReadFile(dir / "default.mlk"), std::string(16, 'o'));
+}
+
+TEST_F(BatchTest, HelpAndVersionGoToStandardOutput) {
+  RunResult help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.err, "");
+  for (const char* part : {"-i", "-kKEY", "-oOUTPUT", "MARROWLOCK_HOME", "marrowlock-keygen"}) {
+    EXPECT_NE(help.out.find(part), std::string::npos) << part;
+  }
+  RunResult version = Run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "marrowlock 1.1.0\n");
+}
+
+TEST_F(BatchTest, AWindowRunWithoutADisplaySaysSoAndFails) {
+  EnsureSystemFolder();
+  WriteSettingsFile(dir.path(), "k.mlk");
+  WriteFile(dir / "a.dec", "text");
+  RunResult result = RunProgram(MARROWLOCK_BINARY, {"a.dec", "-i"}, "",
+                                "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
+  EXPECT_NE(result.status, 0);
+  EXPECT_NE(result.err.find("No display available."), std::string::npos) << result.err;
+}
+
+}  // namespace
+}  // namespace marrowlock
