@@ -1,0 +1,113 @@
+#include "window_fixture.h"
+
+namespace marrowlock {
+namespace {
+
+using MenuTest = WindowTest;
+
+TEST_F(MenuTest, EntriesCarryTheirCaptionsAndNoShortcuts) {
+  const std::pair<const char*, const char*> entries[] = {
+      {"menuFileLoad", "&Load"},
+      {"menuFileEncrypt", "&Encrypt"},
+      {"menuFileDecrypt", "&Decrypt"},
+      {"menuFileRename", "&Rename"},
+      {"menuFileExit", "e&Xit"},
+      {"menuKeyOpenNewKey", "&New key"},
+      {"menuKeyNewDefaultKey", "&Modify Defaults"},
+      {"menuTextClear", "&Clear"},
+      {"menuTextSave", "&Save"},
+      {"menuOptionsBinaryMode", "&BinaryMode"},
+      {"menuHelpReadHelpfile", "&Read Helpfile"}};
+  for (const auto& [name, caption] : entries) {
+    EXPECT_EQ(Action(name)->text(), caption);
+    EXPECT_TRUE(Action(name)->shortcut().isEmpty()) << name;
+  }
+  EXPECT_EQ(window().windowTitle(), "Marrowlock 2003 vers. 1.1.0");
+}
+
+TEST_F(MenuTest, EachEntryReachesItsCommand) {
+  s.LoadedFileName = "missing.txt";
+  Trigger("menuFileLoad");  // a pending name is used without a question
+  EXPECT_TRUE(platform.file_requests.empty());
+  Trigger("menuFileLoad");
+  EXPECT_EQ(LastDialogTitle(), "Load");
+  Trigger("menuFileEncrypt");
+  EXPECT_EQ(LastMessage(), "You need to open a key before encrypting.");
+  Trigger("menuFileDecrypt");
+  EXPECT_EQ(LastDialogTitle(), "Decrypt");
+  Trigger("menuFileRename");
+  EXPECT_EQ(LastMessage(), "You first need to Load a file, or type in some text.");
+  Trigger("menuKeyOpenNewKey");
+  EXPECT_EQ(LastDialogTitle(), "New Key");
+
+  QTest::keyClicks(text1(), "xy");
+  Trigger("menuTextSave");
+  EXPECT_EQ(LastDialogTitle(), "Save Text");
+  Trigger("menuTextClear");
+  EXPECT_EQ(text1()->toPlainText(), "");
+
+  Trigger("menuHelpReadHelpfile");
+  EXPECT_TRUE(platform.help_window()->isVisible());
+
+  QTimer::singleShot(0, [this] { platform.setup_dialog()->cancel_button()->click(); });
+  Trigger("menuKeyNewDefaultKey");
+  EXPECT_FALSE(platform.setup_dialog()->isVisible());
+  EXPECT_TRUE(window().isVisible());
+
+  Trigger("menuFileExit");
+  EXPECT_EQ(platform.exit_status(), 0);
+  EXPECT_FALSE(window().isVisible());
+}
+
+TEST_F(MenuTest, TheBinaryModeEntrySetsAndClearsItsCheckMark) {
+  Trigger("menuOptionsBinaryMode");
+  EXPECT_TRUE(s.BinaryMode);
+  EXPECT_TRUE(Action("menuOptionsBinaryMode")->isChecked());
+  Trigger("menuOptionsBinaryMode");
+  EXPECT_FALSE(s.BinaryMode);
+  EXPECT_FALSE(Action("menuOptionsBinaryMode")->isChecked());
+}
+
+using ToolbarTest = WindowTest;
+
+TEST_F(ToolbarTest, NineButtonsInOrderWithTheirKeysAndTooltips) {
+  const char* keys[] = {"load",    "clear",  "save",   "rename", "encrypt",
+                        "decrypt", "newkey", "binary", "exit"};
+  const char* captions[] = {"Load",    "Clear",   "Save",   "Rename", "Encrypt",
+                            "Decrypt", "New Key", "Binary", "Exit"};
+  const char* tips[] = {"Load File", "Clear Text", "Save Text",         "Rename File", "Encrypt",
+                        "Decrypt",   "New Key",    "Toggle BinaryMode", "Exit"};
+  QList<QAction*> actions = window().toolbar()->actions();
+  ASSERT_EQ(actions.size(), 9);
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_EQ(actions[i]->objectName(), keys[i]);
+    EXPECT_EQ(actions[i]->text(), captions[i]);
+    EXPECT_EQ(actions[i]->toolTip(), tips[i]);
+  }
+}
+
+TEST_F(ToolbarTest, EachPositionReachesItsCommand) {
+  ClickToolbar(1);
+  EXPECT_EQ(LastDialogTitle(), "Load");
+  QTest::keyClicks(text1(), "abc");
+  ClickToolbar(3);
+  EXPECT_EQ(LastDialogTitle(), "Save Text");
+  ClickToolbar(2);
+  EXPECT_EQ(text1()->toPlainText(), "");
+  ClickToolbar(4);
+  EXPECT_EQ(LastMessage(), "You first need to Load a file, or type in some text.");
+  ClickToolbar(5);
+  EXPECT_EQ(LastMessage(), "You need to open a key before encrypting.");
+  ClickToolbar(6);
+  EXPECT_EQ(LastDialogTitle(), "Decrypt");
+  ClickToolbar(7);
+  EXPECT_EQ(LastDialogTitle(), "New Key");
+  ClickToolbar(8);
+  EXPECT_TRUE(s.BinaryMode);
+  EXPECT_FALSE(Action("menuOptionsBinaryMode")->isChecked());
+  ClickToolbar(9);
+  EXPECT_EQ(platform.exit_status(), 0);
+}
+
+}  // namespace
+}  // namespace marrowlock
