@@ -1,6 +1,7 @@
 #include "commands/decrypt_command.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "app/window_commands.h"
 #include "cipher/block_framing.h"

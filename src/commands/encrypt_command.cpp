@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <optional>
-
 #include "app/window_commands.h"
 #include "cipher/block_framing.h"
 #include "cipher/block_multiplier.h"
