@@ -90,6 +90,26 @@ TEST_F(BatchTest, EncryptsAndDecryptsAFileWithEveryKeySize) {
   EXPECT_TRUE(FileExists(LogFilePath())) << "every finished run appends to the log";
 }
 
+TEST_F(BatchTest, AnEmptyKeyValueAsksForTheKeyAndOutputNamesTheDecryption) {
+  MakeKey("k.mlk", 8);
+  EnsureSystemFolder();
+  WriteSettingsFile(dir.path(), "unused.mlk");
+  WriteFile(dir / "a.txt", "twelve bytes");
+
+  // "-k k.mlk": the blank leaves -k without a value, so the key is asked for.
+  RunResult asked = Run({"a.txt", "-i", "-k", "k.mlk"}, "k.mlk\n");
+  EXPECT_EQ(asked.status, 0) << asked.err;
+  ASSERT_TRUE(FileExists(dir / "a.enc"));
+
+  RunResult cancelled = Run({"a.txt", "-i", "-k", "k.mlk"}, "");
+  EXPECT_NE(cancelled.status, 0);
+
+  RunResult named = Run({"a.enc", "-i", "-kk.mlk", "-oresult.dec"});
+  EXPECT_EQ(named.status, 0) << named.err;
+  EXPECT_TRUE(ReadFile(dir / "result.dec").starts_with("twelve bytes"));
+  EXPECT_FALSE(FileExists(dir / "a.dec"));
+}
+
 TEST_F(BatchTest, TheDefaultKeyOfTheSettingsIsUsedWithoutK) {
   MakeKey("default.mlk", 16);
   EnsureSystemFolder();
@@ -119,8 +139,7 @@ TEST_F(BatchTest, RefusalsEndWithAFailureAndTheirReasonOnStandardError) {
   WriteFile(dir / "cut.enc", std::string(18, 'x'));
   RunResult damaged = Run({"cut.enc", "-i"});
   EXPECT_NE(damaged.status, 0);
-  EXPECT_NE(damaged.err.find("marlk: File was damaged, exiting"), std::string::npos)
-      << damaged.err;
+  EXPECT_NE(damaged.err.find("marlk: File was damaged, exiting"), std::string::npos) << damaged.err;
   EXPECT_EQ(damaged.out, "");
 
   WriteFile(dir / "cut.enc", std::string(17, 'x'));
