@@ -9,7 +9,7 @@ std::string UsageText() {
 Encrypts and decrypts files and text with a key file (.mlk).
 
 Without FILE the window opens. With FILE, one command runs on it:
-  NAME.enc   is decrypted (to NAME.dec, or to the -o name)
+  NAME.enc   is decrypted to a .dec file (or to the -o name)
   NAME.dec   is shown in the window, in text mode (options have no effect)
   any other  is encrypted to its .enc name
 

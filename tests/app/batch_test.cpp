@@ -157,9 +157,10 @@ TEST_F(BatchTest, WithoutSettingsTheDefaultKeyIsAskedForOnStandardInput) {
   EXPECT_FALSE(FileExists(SettingsFilePath()));
   EXPECT_FALSE(FileExists(dir / "a.enc"));
 
-  RunResult wrong_then_eof = Run({"a.txt", "-i"}, "nothere.mlk\n");
+  RunResult wrong_then_eof = Run({"a.txt", "-i"}, "nothere.mlk\na.txt\n");
   EXPECT_EQ(wrong_then_eof.status, 1);
   EXPECT_NE(wrong_then_eof.err.find("marlk: No such key file, nothere.mlk."), std::string::npos);
+  EXPECT_NE(wrong_then_eof.err.find("marlk: Not a key file (*.mlk), a.txt."), std::string::npos);
 
   RunResult chosen = Run({"a.txt", "-i"}, "chosen.mlk\n");
   EXPECT_EQ(chosen.status, 0) << chosen.err;

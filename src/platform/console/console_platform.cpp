@@ -78,9 +78,14 @@ void ConsolePlatform::AnswerSetupDialog() {
   }
   std::string path = AbsolutePath(*answer);
   std::string name = FileNamePart(path);
-  if (!HasKeyExtension(name) || !RegularFileSize(path)) {
+  // Asked again on the next wait, as the lists would still be waiting for a choice.
+  if (!HasKeyExtension(name)) {
+    MessageBox("Not a key file (*.mlk), " + *answer + ".");
+    return;
+  }
+  if (!RegularFileSize(path)) {
     MessageBox("No such key file, " + *answer + ".");
-    return;  // asked again on the next wait
+    return;
   }
   // What OK writes when the key is picked in the lists: its folder and its name.
   std::string folder = FolderPart(path);
