@@ -1,0 +1,87 @@
+#include <QComboBox>
+#include <QListWidget>
+
+#include "window_fixture.h"
+
+namespace marrowlock {
+namespace {
+
+class SetupDialogViewTest : public WindowTest {
+ protected:
+  SetupDialogViewTest() {
+    std::filesystem::create_directories(dir / "keys");
+    WriteFile(dir / "keys/a.mlk", kKeyBytes);
+    WriteFile(dir / "keys/b.mlk", kKeyBytes);
+    WriteFile(dir / "keys/notes.txt", "not a key");
+  }
+  SetupView& dialog() { return *platform.setup_dialog(); }
+  static QStringList Entries(QListWidget* list) {
+    QStringList entries;
+    for (int i = 0; i < list->count(); ++i) entries << list->item(i)->text();
+    return entries;
+  }
+  // Runs Key > Modify Defaults; `user` acts inside the open dialog.
+  void ModifyDefaultsWith(std::function<void()> user) {
+    QTimer::singleShot(0, [this, user] {
+      EXPECT_TRUE(dialog().isVisible());
+      user();
+    });
+    Trigger("menuKeyNewDefaultKey");
+    EXPECT_FALSE(dialog().isVisible());
+    EXPECT_TRUE(window().isVisible());
+  }
+};
+
+TEST_F(SetupDialogViewTest, BrowsingToAFolderAndDoubleClickingAKeyChoosesIt) {
+  ModifyDefaultsWith([this] {
+    EXPECT_EQ(dialog().findChild<QLabel*>("Label1")->text(), "Choose a Default Key to Use");
+    EXPECT_EQ(dialog().drive_list()->itemText(0), "/");
+    EXPECT_EQ(Entries(dialog().file_list()), QStringList{"test.mlk"});
+    QListWidget* dirs = dialog().directory_list();
+    QList<QListWidgetItem*> keys = dirs->findItems("[keys]", Qt::MatchExactly);
+    ASSERT_EQ(keys.size(), 1);
+    dirs->setCurrentItem(keys.front());
+    QTest::keyClick(dirs, Qt::Key_Return);
+    EXPECT_EQ(s.Dialog.Directory, dir / "keys");
+    EXPECT_EQ(Entries(dialog().file_list()), (QStringList{"a.mlk", "b.mlk"}));
+
+    QListWidget* files = dialog().file_list();
+    QRect b = files->visualItemRect(files->item(1));
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, b.center());
+    QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, b.center());
+  });
+  std::optional<Settings> settings = ReadSettingsFile();
+  ASSERT_TRUE(settings);
+  EXPECT_EQ(settings->KeyDirectory, dir / "keys");
+  EXPECT_EQ(settings->DefaultKeyName, "b.mlk");
+  EXPECT_EQ(LastMessage(), "Default key and key dir successfully changed.");
+  EXPECT_EQ(window().label(6)->text(), "Current key()");
+}
+
+TEST_F(SetupDialogViewTest, ClosingThroughTheFrameOrEscapeIsCancel) {
+  ModifyDefaultsWith([this] {
+    dialog().file_list()->setCurrentRow(0);
+    dialog().close();
+  });
+  ModifyDefaultsWith([this] {
+    dialog().file_list()->setCurrentRow(0);
+    QTest::keyClick(dialog().file_list(), Qt::Key_Escape);
+  });
+  std::optional<Settings> settings = ReadSettingsFile();
+  ASSERT_TRUE(settings);
+  EXPECT_EQ(settings->KeyDirectory, dir.path());
+  EXPECT_EQ(settings->DefaultKeyName, "test.mlk");
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_FALSE(platform.exit_status());
+}
+
+TEST_F(SetupDialogViewTest, OkWithASelectedKeyInTheSameFolderChangesNothing) {
+  ModifyDefaultsWith([this] {
+    dialog().file_list()->setCurrentRow(0);
+    dialog().ok_button()->click();
+  });
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+}  // namespace
+}  // namespace marrowlock
