@@ -185,7 +185,8 @@ File CreateTemporaryBeside(const std::string& path, unsigned mode, std::string* 
   mode_t mask = ::umask(0);
   ::umask(mask);
   ::fchmod(fd, static_cast<mode_t>(mode) & ~mask);
-  return File::Adopt(fd, *temp_path);
+  // Failures are reported under the name the user knows, not the hidden temporary one.
+  return File::Adopt(fd, path);
 }
 
 void RenameReplacing(const std::string& from, const std::string& to) {

@@ -82,6 +82,7 @@ void RenameNoReplace(const std::string& from, const std::string& to);
 // the bytes go to a temporary file beside it, which is then renamed over it.
 void WriteFileReplacing(const std::string& path, std::string_view data, unsigned mode = 0666);
 // A fresh, unique name beside `path` for a temporary file ("dir/.name.tmp-XXXXXX" style).
+// The returned File names `path` in its failure messages.
 File CreateTemporaryBeside(const std::string& path, unsigned mode, std::string* temp_path);
 
 // Reads a whole regular file.

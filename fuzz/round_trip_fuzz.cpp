@@ -1,0 +1,74 @@
+// Whatever the data, encrypting it and decrypting the result with a key and its
+// inverse gives the data back, followed by exactly the padding of its last block.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/program_state.h"
+#include "cipher/key_inverse.h"
+#include "commands/command_test_key.h"
+#include "commands/decrypt_command.h"
+#include "commands/encrypt_command.h"
+#include "fuzz_platform.h"
+#include "platform/file_system.h"
+
+namespace {
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+constexpr int kKeyLengths[] = {1, 2, 4, 8, 16, 256};
+
+std::string ReadAll(const std::string& path) { return marrowlock::ReadWholeFile(path); }
+
+}  // namespace
+
+// Input: one byte choosing N and the mode, four bytes seeding the key, then the data.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace marrowlock;
+  if (size < 5) return 0;
+  FuzzFolder();
+  const int n = kKeyLengths[data[0] % 6];
+  const bool binary = (data[0] & 0x80) != 0;
+  std::mt19937 random(static_cast<unsigned>(data[1]) | data[2] << 8 | data[3] << 16 |
+                      static_cast<unsigned>(data[4]) << 24);
+  const std::string plain(reinterpret_cast<const char*>(data + 5), size - 5);
+  if (!binary && plain.empty()) return 0;  // an empty text box is never encrypted
+
+  TestKey key;
+  for (int i = 0; i < n; ++i) key.pair.push_back(static_cast<uint8_t>(random()));
+  key.pair.back() |= 1;
+  key.pal = InverseModBlock(key.pair);
+
+  FuzzPlatform platform;
+  ProgramState s(platform);
+  s.LogPath = "/dev/null";
+  InstallKey(s, key);
+  const std::string framed = ReferenceFraming(plain, n, binary);
+
+  if (binary) {
+    s.BinaryMode = true;
+    File out = File::Create("src.bin");
+    out.Write(plain);
+    out.Close();
+    s.EncryptSourceName = "src.bin";
+  } else {
+    s.Form1.Text1.Text = plain;
+    platform.answer = "src";
+  }
+  EncryptCommand(s);
+  Check(platform.messages.empty());
+  Check(ReadAll("src.enc") == ReferenceTransform(framed, key.pair));
+
+  s.DecryptSourceName = "src";
+  DecryptCommand(s);
+  Check(platform.messages.empty());
+  Check(ReadAll("src.dec") == framed);
+  if (!binary) Check(s.Form1.Text1.Text == framed);
+  return 0;
+}

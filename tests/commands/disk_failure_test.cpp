@@ -1,0 +1,278 @@
+// Failing disks and vanishing files: each failure shows one message that names the
+// file, the source stays as it was, an earlier output of the same name stays whole,
+// and a batch run ends with a failure status.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+
+#include "app/load_file.h"
+#include "commands/command_fixture.h"
+#include "files/settings_file.h"
+#include "platform/system_paths.h"
+#include "support/program_run.h"
+
+namespace marrowlock {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kPrevious = "an earlier output that must survive";
+
+class DiskFailureTest : public CommandTest {
+ protected:
+  // A 16-byte key "k.mlk" in the test folder, which is also the key directory, so that
+  // runs in subfolders find it too.
+  void SetUp() override {
+    UseKey(16);
+    std::string bytes(key.pair.begin(), key.pair.end());
+    bytes.append(key.pal.begin(), key.pal.end());
+    WriteFile(dir / "k.mlk", bytes);
+    EnsureSystemFolder();
+    WriteSettingsFile(dir.path(), "k.mlk");
+  }
+
+  ProgramResult Batch(const std::string& folder, std::vector<std::string> args,
+                      std::optional<off_t> limit = std::nullopt) {
+    ProgramRun run;
+    run.program = MARROWLOCK_BINARY;
+    run.args = std::move(args);
+    run.folder = folder;
+    run.file_size_limit = limit;
+    return RunToEnd(run);
+  }
+
+  // Runs the program in batch mode inside a private mount namespace, in a tmpfs of
+  // `size` holding copies of the files in `stage`; afterwards the tmpfs's files are
+  // copied to `after`. Nothing when this machine cannot make such a mount.
+  std::optional<ProgramResult> BatchOnSmallDisk(const std::string& size, const std::string& stage,
+                                                const std::string& after,
+                                                std::vector<std::string> args) {
+    if (::geteuid() != 0 || !fs::exists("/usr/bin/unshare")) return std::nullopt;
+    fs::create_directories(dir / "full");
+    fs::create_directories(after);
+    const std::string script =
+        "bin=$1; size=$2; full=$3; stage=$4; after=$5; shift 5\n"
+        "mount -t tmpfs -o size=$size marrowlock-full \"$full\" 2>/dev/null || exit 99\n"
+        "cp -a \"$stage\"/. \"$full\"/ || exit 98\n"
+        "cd \"$full\" || exit 98\n"
+        "\"$bin\" \"$@\"\n"
+        "status=$?\n"
+        "cp -a . \"$after\"/\n"
+        "exit $status\n";
+    std::vector<std::string> full_args = {
+        "-m", "/bin/sh", "-c", script, "sh", MARROWLOCK_BINARY, size, dir / "full", stage, after};
+    full_args.insert(full_args.end(), args.begin(), args.end());
+    ProgramRun run;
+    run.program = "/usr/bin/unshare";
+    run.args = full_args;
+    run.folder = dir.path();
+    ProgramResult result = RunToEnd(run);
+    if (result.status == 99 || result.status == 98) return std::nullopt;
+    return result;
+  }
+
+  void ExpectOneMessage(const ProgramResult& result, const std::string& message) {
+    EXPECT_FALSE(result.hung);
+    EXPECT_EQ(result.status, kExitFailure);
+    EXPECT_EQ(result.err, "marlk: " + message + "\n");
+    EXPECT_EQ(result.out, "");
+  }
+
+  bool LogWritten() { return FileExists(LogFilePath()); }
+};
+
+TEST_F(DiskFailureTest, AFullFileSystemStopsEachWriteWithoutHarm) {
+  const std::string plain = PatternBytes(150 * 1024, 1);
+  const std::string encrypted = ReferenceTransform(ReferenceFraming(plain, 16, true), key.pair);
+
+  // The encrypted copy does not fit beside the source.
+  fs::create_directories(dir / "stage1");
+  WriteFile(dir / "stage1/src.bin", plain);
+  WriteFile(dir / "stage1/src.enc", kPrevious);
+  auto enc = BatchOnSmallDisk("256k", dir / "stage1", dir / "after1", {"src.bin", "-i", "-kk.mlk"});
+  if (!enc) GTEST_SKIP() << "no private tmpfs can be mounted here";
+  ExpectOneMessage(*enc, "Cannot write default.enc: No space left on device.");
+  EXPECT_EQ(ReadFile(dir / "after1/src.bin"), plain);
+  EXPECT_EQ(ReadFile(dir / "after1/src.enc"), kPrevious);
+
+  // The decrypted working file does not fit.
+  fs::create_directories(dir / "stage2");
+  WriteFile(dir / "stage2/src.enc", encrypted);
+  WriteFile(dir / "stage2/src.dec", kPrevious);
+  auto dec = BatchOnSmallDisk("256k", dir / "stage2", dir / "after2", {"src.enc", "-i", "-kk.mlk"});
+  ASSERT_TRUE(dec);
+  ExpectOneMessage(*dec, "Cannot write default.dec: No space left on device.");
+  EXPECT_EQ(ReadFile(dir / "after2/src.enc"), encrypted);
+  EXPECT_EQ(ReadFile(dir / "after2/src.dec"), kPrevious);
+  EXPECT_FALSE(LogWritten()) << "a failed run is not a finished run";
+
+  // The working file fits, the named copy (-o) of it does not.
+  const std::string smaller = encrypted.substr(0, 100 * 1024);
+  fs::create_directories(dir / "stage3");
+  WriteFile(dir / "stage3/src.enc", smaller);
+  WriteFile(dir / "stage3/out.dec", kPrevious);
+  auto named = BatchOnSmallDisk("256k", dir / "stage3", dir / "after3",
+                                {"src.enc", "-i", "-kk.mlk", "-oout.dec"});
+  ASSERT_TRUE(named);
+  ExpectOneMessage(*named, "Cannot write out.dec: No space left on device.");
+  EXPECT_EQ(ReadFile(dir / "after3/out.dec"), kPrevious);
+  EXPECT_EQ(ReadFile(dir / "after3/default.dec"), ReferenceTransform(smaller, key.pal))
+      << "the working file keeps the decrypted data";
+  for (const auto& entry : fs::directory_iterator(dir / "after3")) {
+    EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos)
+        << "a temporary file was left behind: " << entry.path();
+  }
+}
+
+// Without the rights to mount, a file-size limit makes writes fail part-way too.
+TEST_F(DiskFailureTest, AFileSizeLimitStopsEncryptionAndDecryption) {
+  fs::create_directories(dir / "limited");
+  const std::string plain = PatternBytes(200 * 1024, 2);
+  WriteFile(dir / "limited/src.bin", plain);
+  WriteFile(dir / "limited/src.enc", kPrevious);
+  ExpectOneMessage(Batch(dir / "limited", {"src.bin", "-i", "-kk.mlk"}, 64 * 1024),
+                   "Cannot write default.enc: File too large.");
+  EXPECT_EQ(ReadFile(dir / "limited/src.bin"), plain);
+  EXPECT_EQ(ReadFile(dir / "limited/src.enc"), kPrevious);
+
+  WriteFile(dir / "limited/big.enc", PatternBytes(160 * 1024, 3));
+  WriteFile(dir / "limited/big.dec", kPrevious);
+  ExpectOneMessage(Batch(dir / "limited", {"big.enc", "-i", "-kk.mlk"}, 64 * 1024),
+                   "Cannot write default.dec: File too large.");
+  EXPECT_EQ(ReadFile(dir / "limited/big.dec"), kPrevious);
+  EXPECT_FALSE(LogWritten());
+}
+
+TEST_F(DiskFailureTest, OutputNamesThatAreFoldersOrInMissingFolders) {
+  WriteFile("src.bin", "plain bytes");
+  fs::create_directory("src.enc");
+  ProgramResult folder_enc = Batch(dir.path(), {"src.bin", "-i", "-kk.mlk"});
+  ExpectOneMessage(folder_enc, "Cannot rename default.enc to src.enc: Is a directory.");
+  EXPECT_EQ(ReadFile("src.bin"), "plain bytes");
+  EXPECT_TRUE(fs::is_directory("src.enc"));
+
+  const std::string encrypted = ReferenceTransform(std::string(64, 'e'), key.pair);
+  WriteFile("data.enc", encrypted);
+  fs::create_directory("data.dec");
+  ExpectOneMessage(Batch(dir.path(), {"data.enc", "-i", "-kk.mlk"}),
+                   "Cannot rename default.dec to data.dec: Is a directory.");
+  EXPECT_EQ(ReadFile("data.enc"), encrypted);
+  EXPECT_TRUE(fs::is_empty("data.dec"));
+
+  ExpectOneMessage(Batch(dir.path(), {"data.enc", "-i", "-kk.mlk", "-onowhere/out.dec"}),
+                   "Cannot create nowhere/out.dec: No such file or directory.");
+  EXPECT_FALSE(fs::exists("nowhere"));
+  EXPECT_EQ(ReadFile("default.dec"), std::string(64, 'e'));
+
+  ProgramResult folder_out = Batch(dir.path(), {"data.enc", "-i", "-kk.mlk", "-odata.dec"});
+  EXPECT_EQ(folder_out.status, kExitFailure);
+  EXPECT_EQ(Lines(folder_out.err).size(), 1u) << folder_out.err;
+  EXPECT_NE(folder_out.err.find("data.dec"), std::string::npos) << folder_out.err;
+  EXPECT_TRUE(fs::is_empty("data.dec"));
+}
+
+// The file was there when it was chosen and is gone when it is read.
+class VanishingPlatform : public ScriptedPlatform {
+ public:
+  std::string doomed;
+  std::string InputBox(const std::string& prompt) override {
+    std::string answer = ScriptedPlatform::InputBox(prompt);
+    ::unlink(doomed.c_str());
+    return answer;
+  }
+  std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override {
+    auto answer = ScriptedPlatform::OpenFileDialog(request);
+    ::unlink(doomed.c_str());
+    return answer;
+  }
+};
+
+TEST_F(DiskFailureTest, ASourceRemovedBetweenTheQuestionAndTheRead) {
+  VanishingPlatform vanishing;
+  ProgramState t(vanishing);
+  InstallKey(t, key);
+  t.BinaryMode = true;
+
+  WriteFile("gone.bin", "soon gone");
+  vanishing.doomed = "gone.bin";
+  vanishing.input_answers = {"gone.bin"};
+  EncryptCommand(t);
+  EXPECT_EQ(vanishing.messages, std::vector<std::string>{"No such file found."});
+  EXPECT_FALSE(FileExists("gone.bin"));
+  EXPECT_FALSE(FileExists("gone.enc"));
+
+  WriteFile("gone.enc", std::string(32, 'x'));
+  vanishing.doomed = "gone.enc";
+  vanishing.file_answers = {dir / "gone.enc"};
+  DecryptCommand(t);
+  EXPECT_EQ(vanishing.messages.back(), "No such file found.");
+  EXPECT_FALSE(FileExists("gone.enc")) << "looking must not create it again";
+  EXPECT_FALSE(FileExists("gone.dec"));
+
+  WriteFile("shown.txt", "text");
+  vanishing.doomed = "shown.txt";
+  vanishing.file_answers = {dir / "shown.txt"};
+  t.BinaryMode = false;
+  t.Form1.Text1.Text = "kept";
+  LoadFile(t);
+  EXPECT_EQ(vanishing.messages.size(), 2u) << "a missing file is simply not shown";
+  EXPECT_EQ(t.Form1.Text1.Text, "kept");
+  EXPECT_FALSE(FileExists("shown.txt"));
+  EXPECT_FALSE(t.CommandRunning);
+}
+
+// Sources larger than one read piece, cut short after their size was taken.
+TEST_F(DiskFailureTest, ASourceThatShrinksWhileItIsReadEndsTheRunWithAMessage) {
+  BinaryMode();
+  const std::string plain = PatternBytes(3 << 20, 4);
+  WriteFile("src.bin", plain);
+  WriteFile("src.enc", kPrevious);
+  platform.on_events = [] { ::truncate("src.bin", 1000); };
+  s.EncryptSourceName = "src.bin";
+  EncryptCommand(s);
+  EXPECT_EQ(platform.messages,
+            std::vector<std::string>{"Cannot read src.bin: The file ended early."});
+  EXPECT_EQ(ReadFile("src.enc"), kPrevious);
+  EXPECT_EQ(LogText(), "");
+  EXPECT_FALSE(s.Form1.ProgressBar1.Visible);
+  EXPECT_FALSE(s.CommandRunning);
+
+  WriteFile("src.bin", plain);
+  WriteFile("big.enc", plain);
+  WriteFile("big.dec", kPrevious);
+  platform.messages.clear();
+  platform.on_events = [] { ::truncate("big.enc", 1000); };
+  s.DecryptSourceName = "big.enc";
+  DecryptCommand(s);
+  EXPECT_EQ(platform.messages,
+            std::vector<std::string>{"Cannot read big.enc: The file ended early."});
+  EXPECT_EQ(ReadFile("big.dec"), kPrevious);
+  EXPECT_EQ(LogText(), "");
+
+  s.BatchMode = true;
+  WriteFile("big.enc", plain);
+  s.DecryptSourceName = "big.enc";
+  EXPECT_EQ(ExitStatusOf(DecryptCommand), kExitFailure);
+  EXPECT_EQ(ReadFile("big.dec"), kPrevious);
+}
+
+TEST_F(DiskFailureTest, ASourceThatGrowsWhileItIsReadIsEncryptedAsLongAsItWas) {
+  BinaryMode();
+  const std::string plain = PatternBytes((3 << 19) + 7, 5);
+  WriteFile("src.bin", plain);
+  platform.on_events = [] {
+    File more = File::OpenAppend("src.bin");
+    more.Write("appended");
+    more.Close();
+  };
+  s.EncryptSourceName = "src.bin";
+  EncryptCommand(s);
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(ReadFile("src.enc"), ReferenceTransform(ReferenceFraming(plain, 16, true), key.pair));
+}
+
+}  // namespace
+}  // namespace marrowlock

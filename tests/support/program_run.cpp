@@ -1,0 +1,101 @@
+#include "support/program_run.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "support/temp_dir.h"
+
+namespace marrowlock {
+namespace {
+
+double Now() {
+  timespec t;
+  ::clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// Runs in the child between fork and exec: only async-signal-safe calls.
+[[noreturn]] void StartChild(const ProgramRun& run, const char* const* argv, int in, int out,
+                             int err) {
+  if (::chdir(run.folder.c_str()) != 0) ::_exit(126);
+  if (run.file_size_limit) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{static_cast<rlim_t>(*run.file_size_limit),
+                 static_cast<rlim_t>(*run.file_size_limit)};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
+  }
+  ::dup2(in, 0);
+  ::dup2(out, 1);
+  ::dup2(err, 2);
+  ::execv(argv[0], const_cast<char* const*>(argv));
+  ::_exit(127);
+}
+
+}  // namespace
+
+ProgramResult RunToEnd(const ProgramRun& run) {
+  // The captured streams live in a folder of their own, out of the program's way.
+  static int counter = 0;
+  const std::string io = std::filesystem::temp_directory_path().string() + "/marrowlock-run-" +
+                         std::to_string(::getpid()) + "-" + std::to_string(counter++);
+  std::filesystem::create_directory(io);
+  WriteFile(io + "/in", run.input);
+  int in = ::open((io + "/in").c_str(), O_RDONLY | O_CLOEXEC);
+  int out = ::open((io + "/out").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  int err = ::open((io + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (in < 0 || out < 0 || err < 0) throw std::runtime_error("cannot open the capture files");
+
+  std::vector<const char*> argv = {run.program.c_str()};
+  for (const std::string& arg : run.args) argv.push_back(arg.c_str());
+  argv.push_back(nullptr);
+
+  pid_t child = ::fork();
+  if (child < 0) throw std::runtime_error("fork failed");
+  if (child == 0) StartChild(run, argv.data(), in, out, err);
+  ::close(in);
+  ::close(out);
+  ::close(err);
+
+  ProgramResult result;
+  const double deadline = Now() + run.timeout_seconds;
+  int raw = 0;
+  for (;;) {
+    pid_t done = ::waitpid(child, &raw, WNOHANG);
+    if (done == child) break;
+    if (Now() > deadline) {
+      result.hung = true;
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &raw, 0);
+      break;
+    }
+    ::usleep(2000);
+  }
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  result.out = ReadFile(io + "/out");
+  result.err = ReadFile(io + "/err");
+  std::error_code ec;
+  std::filesystem::remove_all(io, ec);
+  return result;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+}  // namespace marrowlock

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <sys/types.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace marrowlock {
+
+// How to start a program for a test: its arguments go to it exactly as given (no shell
+// in between, so blanks, quotes and newlines stay part of them).
+struct ProgramRun {
+  std::string program;
+  std::vector<std::string> args;
+  std::string folder = ".";              // the working directory of the program
+  std::string input;                     // its standard input
+  std::optional<off_t> file_size_limit;  // RLIMIT_FSIZE, with SIGXFSZ ignored
+  double timeout_seconds = 60;           // then it is killed and counted as hung
+};
+
+struct ProgramResult {
+  int status = -1;  // the exit status, or 128 + the signal that ended it
+  bool hung = false;
+  std::string out;
+  std::string err;
+};
+
+ProgramResult RunToEnd(const ProgramRun& run);
+
+// The lines of `text`, for counting messages.
+std::vector<std::string> Lines(const std::string& text);
+
+}  // namespace marrowlock
