@@ -2,6 +2,7 @@
 
 #include <sys/time.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -43,10 +44,9 @@ std::optional<std::string> ConsolePlatform::Ask(const std::string& prompt) {
     if (c == '\n') break;
     line += static_cast<char>(c);
   }
-  if (!any) {
-    std::fputc('\n', err_);
-    return std::nullopt;
-  }
+  // A typed answer ends the prompt's line with its Enter; a piped one does not.
+  if (!any || !::isatty(::fileno(in_))) std::fputc('\n', err_);
+  if (!any) return std::nullopt;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
