@@ -70,7 +70,8 @@ void ApplyTwoBytes(uint8_t* blocks, size_t count, uint16_t m) {
   }
   for (; done < count; ++done) {
     uint8_t* p = blocks + 2 * done;
-    StoreBig16(p, static_cast<uint16_t>(LoadBig16(p) * m));
+    // Widened first: two uint16_t operands multiply as int, which can overflow.
+    StoreBig16(p, static_cast<uint16_t>(uint32_t{LoadBig16(p)} * m));
   }
 }
 

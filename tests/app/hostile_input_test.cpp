@@ -1,0 +1,190 @@
+// Batch runs of the real program on names and files chosen to break it: odd bytes in
+// names, names too long for the system, key files and sources that are folders, pipes
+// or devices, and a sparse source past 4 GiB. Every run ends by itself, without a crash,
+// with one clear message where the program refuses.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "commands/command_test_key.h"
+#include "files/settings_file.h"
+#include "platform/system_paths.h"
+#include "support/program_run.h"
+#include "support/temp_dir.h"
+
+namespace marrowlock {
+namespace {
+
+namespace fs = std::filesystem;
+
+class HostileInputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    key = MakeTestKey(16, 3);
+    std::string bytes(key.pair.begin(), key.pair.end());
+    bytes.append(key.pal.begin(), key.pal.end());
+    WriteFile(dir / "k.mlk", bytes);
+    EnsureSystemFolder();
+    WriteSettingsFile(dir.path(), "k.mlk");
+  }
+
+  ProgramResult Batch(std::vector<std::string> args, double timeout = 60) {
+    ProgramRun run;
+    run.program = MARROWLOCK_BINARY;
+    run.args = std::move(args);
+    run.folder = dir.path();
+    run.timeout_seconds = timeout;
+    return RunToEnd(run);
+  }
+
+  // A refusal: a failure status, exactly `message` on standard error, in time.
+  void ExpectRefused(const ProgramResult& result, const std::string& message) {
+    EXPECT_FALSE(result.hung) << "the program hung";
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "marlk: " + message + "\n");
+  }
+
+  TempDir dir;
+  TestKey key;
+};
+
+TEST_F(HostileInputTest, NamesWithOddBytesRoundTrip) {
+  // Each name has one dot, so the encrypted and decrypted names follow from the stem.
+  const std::vector<std::string> stems = {
+      "with blanks", "it's \"quoted\"", "-leading dash",        "-k",
+      "-i",          "new\nline",       "caf\xc3\xa9 \xff\x80", "tab\there",
+      "star*?[x]",   "$HOME;`x`",       "back\\slash"};
+  int seed = 0;
+  for (const std::string& stem : stems) {
+    SCOPED_TRACE(stem);
+    ++seed;
+    const std::string plain =
+        PatternBytes(5000 + static_cast<size_t>(seed), static_cast<unsigned>(seed));
+    WriteFile(dir / (stem + ".txt"), plain);
+    ProgramResult enc = Batch({stem + ".txt", "-i", "-kk.mlk"});
+    EXPECT_EQ(enc.status, 0) << enc.err;
+    ASSERT_TRUE(FileExists(dir / (stem + ".enc")));
+    EXPECT_EQ(ReadFile(dir / (stem + ".txt")), plain);
+
+    ProgramResult dec = Batch({stem + ".enc", "-i", "-kk.mlk"});
+    EXPECT_EQ(dec.status, 0) << dec.err;
+    EXPECT_EQ(ReadFile(dir / (stem + ".dec")), ReferenceFraming(plain, 16, true));
+  }
+  // A blank followed by "-o" ends the name: "notes -old.txt" is the file "notes" with
+  // the output "ld.txt". There is no such file, and nothing else is touched.
+  WriteFile(dir / "notes -old.txt", "kept");
+  ExpectRefused(Batch({"notes", "-old.txt", "-i", "-kk.mlk"}), "No such file found.");
+  EXPECT_EQ(ReadFile(dir / "notes -old.txt"), "kept");
+  EXPECT_FALSE(FileExists(dir / "notes"));
+}
+
+TEST_F(HostileInputTest, NamesLongerThanTheSystemAllows) {
+  const std::string over_name_max(300, 'n');
+  ExpectRefused(Batch({over_name_max + ".txt", "-i", "-kk.mlk"}), "No such file found.");
+  ExpectRefused(Batch({over_name_max + ".enc", "-i", "-kk.mlk"}), "No such file found.");
+  ExpectRefused(Batch({"a.txt", "-i", "-k" + over_name_max}),
+                "No such key file, " + over_name_max + ".mlk.");
+
+  std::string over_path_max;
+  while (over_path_max.size() <= PATH_MAX) over_path_max += "deep/";
+  ExpectRefused(Batch({over_path_max + "f.txt", "-i", "-kk.mlk"}), "No such file found.");
+
+  // The source's name fits, its encrypted name (".enc" appended) does not.
+  const std::string longest(NAME_MAX - 1, 'm');
+  WriteFile(dir / longest, "plain");
+  ExpectRefused(Batch({longest, "-i", "-kk.mlk"}),
+                "Cannot rename default.enc to " + longest + ".enc: File name too long.");
+  EXPECT_EQ(ReadFile(dir / longest), "plain");
+}
+
+TEST_F(HostileInputTest, KeyFilesThatAreFoldersPipesOrDevices) {
+  fs::create_directory(dir / "folder.mlk");
+  ASSERT_EQ(::mkfifo((dir / "pipe.mlk").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", dir / "zero.mlk");
+  WriteFile(dir / "a.txt", "data");
+  for (const std::string name : {"folder.mlk", "pipe.mlk", "zero.mlk"}) {
+    SCOPED_TRACE(name);
+    ExpectRefused(Batch({"a.txt", "-i", "-k" + name}), "No such key file, " + name + ".");
+    EXPECT_TRUE(fs::exists(fs::symlink_status(dir / name))) << "left where it was";
+  }
+  ExpectRefused(Batch({"a.txt", "-i", "-k/dev/zero"}), "No such key file, /dev/zero.mlk.");
+  EXPECT_FALSE(FileExists(dir / "a.enc"));
+}
+
+TEST_F(HostileInputTest, SourcesThatAreFoldersPipesOrDevices) {
+  fs::create_directory(dir / "folder.txt");
+  fs::create_directory(dir / "folder.enc");
+  ASSERT_EQ(::mkfifo((dir / "pipe.txt").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo((dir / "pipe.enc").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", dir / "zero.txt");
+  fs::create_symlink("/dev/urandom", dir / "random.enc");
+  for (const std::string name :
+       {"folder.txt", "folder.enc", "pipe.txt", "pipe.enc", "zero.txt", "random.enc"}) {
+    SCOPED_TRACE(name);
+    ExpectRefused(Batch({name, "-i", "-kk.mlk"}, 20), "No such file found.");
+    EXPECT_TRUE(fs::exists(fs::symlink_status(dir / name)));
+  }
+  EXPECT_FALSE(FileExists(dir / "default.enc")) << "nothing is written for a refused source";
+}
+
+// Over 4 GiB, sizes and positions must not wrap at 32 bits. The file is sparse; the
+// run writes its encrypted and decrypted copies in full (about 8.6 GB), which takes
+// the better part of a minute on a slow disk.
+TEST_F(HostileInputTest, ASparseSourceOver4GiBRoundTrips) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "minutes long in an unoptimised sanitizer build; the normal build runs it";
+#endif
+  const int64_t size = (int64_t{1} << 32) + 4001 * 3 + 7;
+  const int64_t wrap = int64_t{1} << 32;
+  {
+    int fd = ::open((dir / "huge.bin").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, size), 0);
+    ASSERT_EQ(::pwrite(fd, "HEAD", 4, 0), 4);
+    ASSERT_EQ(::pwrite(fd, "MIDDLE", 6, wrap - 3), 6);
+    ASSERT_EQ(::pwrite(fd, "TAIL", 4, size - 4), 4);
+    ::close(fd);
+  }
+  fs::space_info space = fs::space(dir.path());
+  if (space.available < static_cast<uintmax_t>(3 * size)) GTEST_SKIP() << "not enough disk space";
+
+  const auto start = std::chrono::steady_clock::now();
+  ProgramResult enc = Batch({"huge.bin", "-i", "-kk.mlk"}, 600);
+  ASSERT_EQ(enc.status, 0) << enc.err;
+  const int64_t framed = (size + 15) / 16 * 16;
+  EXPECT_EQ(fs::file_size(dir / "huge.enc"), static_cast<uintmax_t>(framed));
+  ::unlink((dir / "huge.bin").c_str());
+
+  ProgramResult dec = Batch({"huge.enc", "-i", "-kk.mlk"}, 600);
+  ASSERT_EQ(dec.status, 0) << dec.err;
+  ::unlink((dir / "huge.enc").c_str());
+  const auto seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  RecordProperty("round_trip_seconds", std::to_string(seconds));
+
+  ASSERT_EQ(fs::file_size(dir / "huge.dec"), static_cast<uintmax_t>(framed));
+  int fd = ::open((dir / "huge.dec").c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  auto read_at = [fd](int64_t at, size_t count) {
+    std::string bytes(count, '\0');
+    EXPECT_EQ(::pread(fd, bytes.data(), count, at), static_cast<ssize_t>(count));
+    return bytes;
+  };
+  EXPECT_EQ(read_at(0, 4), "HEAD");
+  EXPECT_EQ(read_at(wrap - 3, 6), "MIDDLE");
+  EXPECT_EQ(read_at(wrap + 100, 8), std::string(8, '\0'));
+  EXPECT_EQ(read_at(size - 4, 4), "TAIL");
+  // The last block's padding: a space then zero bytes, or spaces only.
+  const size_t pad = static_cast<size_t>(framed - size);
+  const std::string padding = read_at(size, pad);
+  EXPECT_TRUE(padding == " " + std::string(pad - 1, '\0') || padding == std::string(pad, ' '));
+  ::close(fd);
+}
+
+}  // namespace
+}  // namespace marrowlock
