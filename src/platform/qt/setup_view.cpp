@@ -37,6 +37,7 @@ SetupView::SetupView(QtPlatform& platform, ProgramState& s)
     : platform_(platform),
       s_(s),
       label1_(new QLabel),
+      path_(new QLabel),
       drive1_(new QComboBox),
       dir1_(new QListWidget),
       file1_(new QListWidget),
@@ -58,11 +59,13 @@ SetupView::SetupView(QtPlatform& platform, ProgramState& s)
   grid->addWidget(drive1_, 1, 0);
   grid->addWidget(dir1_, 2, 0);
   grid->addWidget(file1_, 1, 1, 2, 1);
+  grid->addWidget(path_, 3, 0, 1, 2);
+  path_->setTextFormat(Qt::PlainText);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(ok_);
   buttons->addWidget(cancel_);
-  grid->addLayout(buttons, 3, 0, 1, 2);
+  grid->addLayout(buttons, 4, 0, 1, 2);
   resize(560, 380);
 
   connect(drive1_, &QComboBox::activated, this, [this](int index) {
@@ -131,7 +134,7 @@ void SetupView::Draw() {
         dir1_->addItem(QStringLiteral("[") + name + QStringLiteral("]"));
       }
     }
-    dir1_->setToolTip(PathText(d.Directory));
+    path_->setText(PathText(d.Directory));
   }
 
   {

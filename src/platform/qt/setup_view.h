@@ -45,6 +45,7 @@ class SetupView : public QDialog {
   QtPlatform& platform_;
   ProgramState& s_;
   QLabel* label1_;
+  QLabel* path_;  // where Dir1 is; the list itself shows only names
   QComboBox* drive1_;
   QListWidget* dir1_;
   QListWidget* file1_;
