@@ -148,6 +148,9 @@ void DecryptCommand(ProgramState& s) {
   }
 
   try {
+    // Held until the output has its final name: a second run in this folder would
+    // otherwise empty "default.dec" under this one.
+    WorkingFolderLock folder_lock;
     File in = File::OpenRead(name);
     // Only now that there is something to decrypt is the user's text given up.
     const std::string pending_name = s.DecryptSourceName;

@@ -163,6 +163,9 @@ void EncryptCommand(ProgramState& s) {
   s.OutputBuffer.clear();
 
   try {
+    // Held until the output has its final name: a second run in this folder would
+    // otherwise empty "default.enc" under this one.
+    WorkingFolderLock folder_lock;
     if (s.BinaryMode) {
       // Nothing may be written for a source that is not there.
       if (!RegularFileSize(source)) {
