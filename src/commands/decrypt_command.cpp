@@ -1,5 +1,7 @@
 #include "commands/decrypt_command.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <optional>
 
@@ -152,6 +154,7 @@ void DecryptCommand(ProgramState& s) {
     // otherwise empty "default.dec" under this one.
     WorkingFolderLock folder_lock;
     File in = File::OpenRead(name);
+    ::posix_fadvise(in.Descriptor(), 0, 0, POSIX_FADV_SEQUENTIAL);
     // Only now that there is something to decrypt is the user's text given up.
     const std::string pending_name = s.DecryptSourceName;
     ClearText(s);

@@ -1,5 +1,6 @@
 #include "commands/encrypt_command.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "app/window_commands.h"
@@ -29,6 +30,8 @@ bool SameFile(const std::string& a, const std::string& b) {
 // Opens the binary-mode source and reads its first chunk into SourceText.
 void OpenSource(ProgramState& s, const std::string& name) {
   s.SourceFileNumber = File::OpenRead(name);
+  // Read once from start to end: the system may read ahead further and drop behind.
+  ::posix_fadvise(s.SourceFileNumber.Descriptor(), 0, 0, POSIX_FADV_SEQUENTIAL);
   s.SourceReadAhead.clear();
   s.SourceReadAheadPos = 0;
   s.SourceFileSize = s.SourceFileNumber.Size();

@@ -1,0 +1,158 @@
+// A file past the 2 GiB and 4 GiB marks of narrower sizes goes through batch
+// encryption and decryption whole, in a memory footprint that does not grow with it.
+// It writes about 6 GiB, so it runs only when MARROWLOCK_LARGE_TESTS=1.
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "files/settings_file.h"
+#include "platform/file_system.h"
+#include "platform/system_paths.h"
+#include "support/temp_dir.h"
+
+namespace marrowlock {
+namespace {
+
+constexpr int64_t kGiB = int64_t{1} << 30;
+// Odd on purpose: the last chunk is short and the last block needs padding.
+constexpr int64_t kSourceSize = 3 * kGiB + 12345;
+constexpr int64_t kMemoryLimit = 64 << 20;
+
+struct Finished {
+  int status = -1;
+  int64_t peak_bytes = 0;
+  double seconds = 0;
+};
+
+// Runs a program in the current folder and measures that one child's peak memory.
+Finished RunMeasured(const std::string& program, std::vector<std::string> args) {
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    int null = ::open("/dev/null", O_RDWR);
+    ::dup2(null, 0);
+    ::dup2(null, 1);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+  Finished f;
+  int raw = 0;
+  rusage usage{};
+  if (::wait4(pid, &raw, 0, &usage) != pid) return f;
+  f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  f.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  f.peak_bytes = static_cast<int64_t>(usage.ru_maxrss) * 1024;
+  return f;
+}
+
+// Pieces of random data placed around the offsets where 31- and 32-bit counters
+// would wrap; everything else is a hole that reads as zeros.
+std::vector<int64_t> DataOffsets() {
+  return {0, kGiB, 2 * kGiB - 4000, 2 * kGiB + 7, 3 * kGiB - 100000, kSourceSize - 70000};
+}
+constexpr int64_t kPieceSize = 65536;
+
+std::string Piece(size_t i) {
+  std::mt19937 random(static_cast<unsigned>(i) + 99);
+  std::string bytes(kPieceSize, '\0');
+  for (char& c : bytes) c = static_cast<char>(random());
+  return bytes;
+}
+
+void MakeSparseSource(const std::string& path) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::ftruncate(fd, kSourceSize), 0);
+  const std::vector<int64_t> offsets = DataOffsets();
+  for (size_t i = 0; i < offsets.size(); ++i) {
+    const std::string bytes = Piece(i);
+    const size_t size =
+        static_cast<size_t>(std::min<int64_t>(kPieceSize, kSourceSize - offsets[i]));
+    ASSERT_EQ(::pwrite(fd, bytes.data(), size, offsets[i]), static_cast<ssize_t>(size));
+  }
+  ::close(fd);
+}
+
+std::string ReadAt(const std::string& path, int64_t offset, int64_t count) {
+  File f = File::OpenRead(path);
+  std::string bytes(static_cast<size_t>(count), '\0');
+  EXPECT_EQ(::pread(f.Descriptor(), bytes.data(), bytes.size(), offset), count);
+  return bytes;
+}
+
+// The first `count` bytes of two files agree; read in pieces, never whole.
+bool SamePrefix(const std::string& a, const std::string& b, int64_t count) {
+  File fa = File::OpenRead(a);
+  File fb = File::OpenRead(b);
+  std::string pa(1 << 20, '\0'), pb(1 << 20, '\0');
+  for (int64_t done = 0; done < count;) {
+    const int64_t piece = std::min<int64_t>(count - done, 1 << 20);
+    fa.ReadInto(pa.data(), piece);
+    fb.ReadInto(pb.data(), piece);
+    if (std::memcmp(pa.data(), pb.data(), static_cast<size_t>(piece)) != 0) return false;
+    done += piece;
+  }
+  return true;
+}
+
+TEST(LargeFileTest, AFileOfThreeGiBRoundTripsInBatchModeInSmallMemory) {
+  if (std::getenv("MARROWLOCK_LARGE_TESTS") == nullptr ||
+      std::string(std::getenv("MARROWLOCK_LARGE_TESTS")) != "1") {
+    GTEST_SKIP() << "writes about 6 GiB; run with MARROWLOCK_LARGE_TESTS=1";
+  }
+  TempDir dir;
+  struct statvfs fs {};
+  ASSERT_EQ(::statvfs(dir.path().c_str(), &fs), 0);
+  if (static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize) < 8 * kGiB) {
+    GTEST_SKIP() << "less than 8 GiB free in " << dir.path();
+  }
+  EnsureSystemFolder();
+  WriteSettingsFile(dir.path(), "unused.mlk");
+  ASSERT_EQ(RunMeasured(MARROWLOCK_KEYGEN_BINARY, {"-n", "16", "k.mlk"}).status, 0);
+  MakeSparseSource(dir / "big.bin");
+  const int64_t encrypted_size = (kSourceSize + 15) / 16 * 16;
+
+  Finished enc = RunMeasured(MARROWLOCK_BINARY, {"big.bin", "-i", "-kk.mlk"});
+  ASSERT_EQ(enc.status, 0);
+  EXPECT_EQ(RegularFileSize(dir / "big.enc").value_or(-1), encrypted_size);
+  EXPECT_LT(enc.peak_bytes, kMemoryLimit);
+  // The data pieces are encrypted where they lie, not copied through.
+  for (int64_t offset : DataOffsets()) {
+    const int64_t at = offset / 16 * 16;
+    EXPECT_NE(ReadAt(dir / "big.enc", at, 4096), ReadAt(dir / "big.bin", at, 4096)) << offset;
+  }
+
+  ASSERT_EQ(::rename((dir / "big.bin").c_str(), (dir / "original.bin").c_str()), 0);
+  Finished dec = RunMeasured(MARROWLOCK_BINARY, {"big.enc", "-i", "-kk.mlk"});
+  ASSERT_EQ(dec.status, 0);
+  EXPECT_LT(dec.peak_bytes, kMemoryLimit);
+  EXPECT_EQ(RegularFileSize(dir / "big.dec").value_or(-1), encrypted_size);
+  EXPECT_TRUE(SamePrefix(dir / "big.dec", dir / "original.bin", kSourceSize));
+  const std::string padding = ReadAt(dir / "big.dec", kSourceSize, encrypted_size - kSourceSize);
+  EXPECT_TRUE(padding == std::string(padding.size(), ' ') ||
+              padding == " " + std::string(padding.size() - 1, '\0'));
+
+  std::printf(
+      "3 GiB round trip: encryption %.1f s, %.1f MiB peak; decryption %.1f s, %.1f MiB peak\n",
+      enc.seconds, static_cast<double>(enc.peak_bytes) / (1 << 20), dec.seconds,
+      static_cast<double>(dec.peak_bytes) / (1 << 20));
+}
+
+}  // namespace
+}  // namespace marrowlock
