@@ -51,6 +51,7 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
   if (window == platform_.main_window()) {
     bool handled = false;
     platform_.RunHandler([&] { handled = OnKey(s, key); });
+    if (key.key == kKeyF1 && key.NoModifiers()) platform_.BringUpHelp();
     return handled || platform_.exit_status().has_value();
   }
   bool alt_x = key.key == kKeyX && key.AltAlone();

@@ -145,7 +145,9 @@ void MainWindowView::BuildMenus() {
   binary_mode_entry_->setCheckable(true);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-  AddEntry(help, "&Read Helpfile", "menuHelpReadHelpfile", MenuEntry::menuHelpReadHelpfile);
+  QAction* read_help =
+      AddEntry(help, "&Read Helpfile", "menuHelpReadHelpfile", MenuEntry::menuHelpReadHelpfile);
+  connect(read_help, &QAction::triggered, this, [this] { platform_.BringUpHelp(); });
 }
 
 void MainWindowView::BuildToolbar() {
@@ -223,7 +225,7 @@ void MainWindowView::Draw() {
 }
 
 void MainWindowView::Text1Edited() {
-  if (drawing_) return;
+  if (drawing_ || closing_) return;
   bool lossy = false;
   std::string bytes = DisplayToBytes(text1_->document()->toRawText(), &lossy);
   shown1_.Edited(bytes);

@@ -50,7 +50,8 @@ void QtPlatform::Attach(ProgramState& s) {
 }
 
 void QtPlatform::RunHandler(const std::function<void()>& handler) {
-  if (exit_status_) return;  // the program is ending: start nothing new
+  // The program is ending, or the state is already gone: start nothing new.
+  if (exit_status_ || closing_) return;
   try {
     handler();
     Redraw();
@@ -61,6 +62,13 @@ void QtPlatform::RunHandler(const std::function<void()>& handler) {
   } catch (const std::exception& e) {
     MessageBox(e.what());
     Redraw();
+  }
+}
+
+void QtPlatform::BringUpHelp() {
+  if (help_window_ && help_window_->isVisible()) {
+    help_window_->raise();
+    help_window_->activateWindow();
   }
 }
 

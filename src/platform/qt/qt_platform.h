@@ -44,6 +44,9 @@ class QtPlatform : public Platform {
 
   // Runs `handler` at a Qt handler boundary, then redraws (see above).
   void RunHandler(const std::function<void()>& handler);
+  // Raises the help window when it is shown: asking for help again while it lies
+  // behind the main window brings it up.
+  void BringUpHelp();
   // The status ExitProgram gave, once the program is ending.
   std::optional<int> exit_status() const { return exit_status_; }
 
