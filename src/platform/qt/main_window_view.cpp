@@ -234,13 +234,14 @@ void MainWindowView::Text1Edited() {
 }
 
 void MainWindowView::closeEvent(QCloseEvent* event) {
+  // Closing the window through the window system ends the program as Exit does;
+  // ExitProgram then marks the window as closing, and this close goes through.
+  if (!closing_) platform_.RunHandler([this] { ExitProgram(s_, kExitOk); });
   if (closing_) {
     event->accept();
-    return;
+  } else {
+    event->ignore();
   }
-  // Closing the window through the window system ends the program as Exit does.
-  event->ignore();
-  platform_.RunHandler([this] { ExitProgram(s_, kExitOk); });
 }
 
 }  // namespace marrowlock

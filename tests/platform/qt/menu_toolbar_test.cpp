@@ -109,5 +109,27 @@ TEST_F(ToolbarTest, EachPositionReachesItsCommand) {
   EXPECT_EQ(platform.exit_status(), 0);
 }
 
+TEST_F(ToolbarTest, ToolbarLoadTakesTheLoadedFileAgainButAltLAsks) {
+  WriteFile(dir / "data.bin", "0123456789");
+  Trigger("menuOptionsBinaryMode");
+  platform.SetNextFileAnswer(dir / "data.bin");
+  ClickToolbar(1);
+  ASSERT_EQ(platform.file_requests.size(), 1u);
+  EXPECT_EQ(window().label(5)->text(), "Decrypted File:(data.bin)");
+  ClickToolbar(1);
+  EXPECT_EQ(platform.file_requests.size(), 1u);
+  EXPECT_EQ(s.EncryptSourceName, "data.bin");
+  Press(Qt::Key_L, Qt::AltModifier);
+  EXPECT_EQ(platform.file_requests.size(), 2u);
+}
+
+TEST_F(ToolbarTest, ClosingTheMainWindowEndsTheProgramAsExitDoes) {
+  Press(Qt::Key_F1);
+  window().close();
+  EXPECT_EQ(platform.exit_status(), 0);
+  EXPECT_FALSE(window().isVisible());
+  EXPECT_FALSE(platform.help_window()->isVisible());
+}
+
 }  // namespace
 }  // namespace marrowlock
