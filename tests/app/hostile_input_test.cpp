@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 
 #include "commands/command_test_key.h"
@@ -133,12 +134,13 @@ TEST_F(HostileInputTest, SourcesThatAreFoldersPipesOrDevices) {
 }
 
 // Over 4 GiB, sizes and positions must not wrap at 32 bits. The file is sparse; the
-// run writes its encrypted and decrypted copies in full (about 8.6 GB), which takes
-// the better part of a minute on a slow disk.
+// run writes its encrypted and decrypted copies in full (about 8.6 GB), which took 60 s
+// on the 2-core development machine; it runs only when asked for.
 TEST_F(HostileInputTest, ASparseSourceOver4GiBRoundTrips) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "minutes long in an unoptimised sanitizer build; the normal build runs it";
-#endif
+  const char* large = std::getenv("MARROWLOCK_LARGE_TESTS");
+  if (large == nullptr || std::string(large) != "1") {
+    GTEST_SKIP() << "writes about 8.6 GB in about a minute; run with MARROWLOCK_LARGE_TESTS=1";
+  }
   const int64_t size = (int64_t{1} << 32) + 4001 * 3 + 7;
   const int64_t wrap = int64_t{1} << 32;
   {
