@@ -1,5 +1,6 @@
 #include "app/held_data.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace marrowlock {
@@ -8,6 +9,7 @@ void HeldData::clear() {
   memory_.clear();
   memory_.shrink_to_fit();
   backing_path_.clear();
+  backing_.reset();
   size_ = 0;
 }
 
@@ -16,9 +18,10 @@ void HeldData::Append(std::string_view bytes) {
   size_ += static_cast<int64_t>(bytes.size());
 }
 
-void HeldData::BackByFile(const std::string& absolute_path) {
+void HeldData::BackByFile(const std::string& path) {
   clear();
-  backing_path_ = absolute_path;
+  backing_ = std::make_shared<File>(File::OpenRead(path));
+  backing_path_ = path;
 }
 
 void HeldData::GrowBacked(int64_t count) { size_ += count; }
@@ -28,16 +31,13 @@ void HeldData::WriteTo(File& out) const {
     out.Write(memory_);
     return;
   }
-  File in = File::OpenRead(backing_path_);
   std::vector<char> buffer(1 << 20);
-  int64_t left = size_;
-  while (left > 0) {
-    int64_t piece = std::min<int64_t>(left, static_cast<int64_t>(buffer.size()));
-    in.ReadInto(buffer.data(), piece);
+  for (int64_t done = 0; done < size_;) {
+    int64_t piece = std::min<int64_t>(size_ - done, static_cast<int64_t>(buffer.size()));
+    backing_->ReadIntoAt(buffer.data(), piece, done);
     out.Write(std::string_view(buffer.data(), static_cast<size_t>(piece)));
-    left -= piece;
+    done += piece;
   }
-  in.Close();
 }
 
 }  // namespace marrowlock

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,8 @@ namespace marrowlock {
 // file). Small data lives in memory. A decryption instead backs it by its working
 // file, which already holds the same bytes, so that the memory a result costs does
 // not grow with its size; the held bytes are then the first size() bytes of that file.
+// The backing file is kept open: when the working file is later renamed, or replaced
+// by another run in the same folder, the held bytes are still the ones decrypted.
 class HeldData {
  public:
   bool empty() const { return size_ == 0; }
@@ -25,8 +28,9 @@ class HeldData {
   void clear();
   // Appends bytes in memory. REQUIRES: !IsFileBacked().
   void Append(std::string_view bytes);
-  // From now on the held bytes are the first size() bytes of `absolute_path`; size() is 0.
-  void BackByFile(const std::string& absolute_path);
+  // From now on the held bytes are the first size() bytes of the file at `path`,
+  // which is opened now; size() is 0. Throws FileError when it cannot be opened.
+  void BackByFile(const std::string& path);
   // The backing file has grown by `count` bytes that now belong to the held data.
   void GrowBacked(int64_t count);
   // Writes all held bytes to `out`, reading a backing file in pieces.
@@ -35,6 +39,7 @@ class HeldData {
  private:
   std::string memory_;
   std::string backing_path_;
+  std::shared_ptr<File> backing_;
   int64_t size_ = 0;
 };
 

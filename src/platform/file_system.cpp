@@ -74,7 +74,8 @@ File File::OpenRead(const std::string& path) {
   }
   if (!S_ISREG(st.st_mode)) {
     ::close(fd);
-    throw FileError("open", path, S_ISDIR(st.st_mode) ? "It is a folder" : "It is not a regular file");
+    throw FileError("open", path,
+                    S_ISDIR(st.st_mode) ? "It is a folder" : "It is not a regular file");
   }
   // Opened non-blocking only so that a FIFO cannot hang the open; reads block as usual.
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -109,6 +110,17 @@ void File::ReadInto(char* buffer, int64_t count) {
   int64_t done = 0;
   while (done < count) {
     int64_t got = ReadSome(buffer + done, count - done);
+    if (got == 0) throw FileError("read", path_, "The file ended early");
+    done += got;
+  }
+}
+
+void File::ReadIntoAt(char* buffer, int64_t count, int64_t offset) const {
+  int64_t done = 0;
+  while (done < count) {
+    ssize_t got = ::pread(fd_, buffer + done, static_cast<size_t>(count - done), offset + done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) throw FileError("read", path_, errno);
     if (got == 0) throw FileError("read", path_, "The file ended early");
     done += got;
   }
@@ -204,7 +216,8 @@ void RenameReplacing(const std::string& from, const std::string& to) {
     CopyContents(in, out);
     out.Sync();
     out.Close();
-    if (::rename(temp.c_str(), to.c_str()) != 0) throw FileError("rename " + temp + " to", to, errno);
+    if (::rename(temp.c_str(), to.c_str()) != 0)
+      throw FileError("rename " + temp + " to", to, errno);
   } catch (...) {
     ::unlink(temp.c_str());
     throw;

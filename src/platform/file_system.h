@@ -49,6 +49,8 @@ class File {
   std::string Read(int64_t count);
   // Reads exactly `count` bytes into `buffer`.
   void ReadInto(char* buffer, int64_t count);
+  // Reads exactly `count` bytes at `offset`, leaving the current position alone.
+  void ReadIntoAt(char* buffer, int64_t count, int64_t offset) const;
   // Reads up to `count` bytes; returns how many (0 at the end of the file).
   int64_t ReadSome(char* buffer, int64_t count);
   void Write(std::string_view bytes);
