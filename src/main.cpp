@@ -1,31 +1,76 @@
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <iostream>
 #include <string>
 
 #include "app/command_line.h"
+#include "app/program_exit.h"
 #include "app/usage_text.h"
 #include "platform/console/console_platform.h"
 
+namespace {
+
+bool HasEnv(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
 #ifdef MARROWLOCK_GUI
-#include "platform/qt/desktop.h"
+// The window module sits beside the program in a build folder, and in the library
+// folder, found from the program's own folder, once installed.
+std::string WindowModulePath() {
+  char self[4096];
+  ssize_t length = ::readlink("/proc/self/exe", self, sizeof(self) - 1);
+  if (length <= 0) return "marrowlock-window.so";
+  std::string folder(self, static_cast<size_t>(length));
+  folder.erase(folder.rfind('/') + 1);
+  std::string beside = folder + "marrowlock-window.so";
+  if (::access(beside.c_str(), R_OK) == 0) return beside;
+  return folder + MARROWLOCK_INSTALLED_MODULE;
+}
+
+int RunWindow(int argc, char** argv) {
+  std::string path = WindowModulePath();
+  void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (module == nullptr) {
+    std::cerr << "Cannot load the window module " << path << ": " << ::dlerror() << ".\n";
+    return marrowlock::kExitFailure;
+  }
+  using Entry = int (*)(int, char**);
+  auto run = reinterpret_cast<Entry>(::dlsym(module, "marrowlock_run_desktop"));
+  if (run == nullptr) {
+    std::cerr << "Cannot load the window module " << path << ": " << ::dlerror() << ".\n";
+    return marrowlock::kExitFailure;
+  }
+  return run(argc, argv);
+}
 #endif
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace marrowlock;
   std::string command_line = JoinArguments(argc, argv);
   if (command_line == "--help") {
     std::cout << UsageText();
-    return 0;
+    return kExitOk;
   }
   if (command_line == "--version") {
     std::cout << VersionText() << "\n";
-    return 0;
+    return kExitOk;
   }
   // Batch runs never need a display, so they are chosen before any window exists.
   if (IsBatchCommandLine(command_line)) return RunBatch(command_line);
+  if (!HasEnv("QT_QPA_PLATFORM") && !HasEnv("DISPLAY") && !HasEnv("WAYLAND_DISPLAY")) {
+    std::cerr << "No display available.\n";
+    return kExitFailure;
+  }
 #ifdef MARROWLOCK_GUI
-  return RunDesktop(argc, argv);
+  return RunWindow(argc, argv);
 #else
-  std::cerr << "No display available.\n";
-  return 1;
+  std::cerr << "This build of marrowlock has no window; use -i for batch mode.\n";
+  return kExitFailure;
 #endif
 }
