@@ -184,6 +184,13 @@ void EncryptCommand(ProgramState& s) {
         EndRefused(s);
         return;
       }
+      // A source already named like its encrypted file would be replaced by it.
+      if (SameFile(source, EncryptedNameFor(source))) {
+        s.platform.MessageBox("Cannot encrypt " + source +
+                              ": its encrypted file would take its name and replace it.");
+        EndRefused(s);
+        return;
+      }
       OpenSource(s, source);
     } else {
       s.SourceText = s.Form1.Text1.Text;

@@ -281,16 +281,17 @@ namespace marrowlock {
 namespace {
 
 // Encrypting, in binary mode from the window, a file whose name already ends in ".enc"
-// gives an output of the same name, and the rename then replaces the source with its
-// own encryption: the original bytes survive only with padding after them. Left to
-// the encrypt command's owner to settle (refuse, or name the output otherwise).
-TEST_F(DiskFailureTest, DISABLED_EncryptingAFileNamedLikeItsOutputKeepsTheSource) {
+// would give an output of the same name, replacing the source with its own encryption.
+TEST_F(DiskFailureTest, EncryptingAFileNamedLikeItsOutputKeepsTheSource) {
   BinaryMode();
   WriteFile("notes.enc", "plain notes, not yet encrypted");
   s.EncryptSourceName = "notes.enc";
   EncryptCommand(s);
   EXPECT_EQ(ReadFile("notes.enc"), "plain notes, not yet encrypted");
-  EXPECT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages,
+            std::vector<std::string>{"Cannot encrypt notes.enc: its encrypted file would take its "
+                                     "name and replace it."});
+  EXPECT_FALSE(FileExists("default.enc"));
 }
 
 }  // namespace
