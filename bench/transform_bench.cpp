@@ -7,6 +7,7 @@
 #include "app/program_state.h"
 #include "cipher/block_multiplier.h"
 #include "cipher/block_transform.h"
+#include "cipher/key_file.h"
 #include "cipher/key_inverse.h"
 #include "quiet_platform.h"
 
@@ -32,12 +33,8 @@ void BM_Reference(benchmark::State& state) {
   const size_t cells = static_cast<size_t>(n);
   QuietPlatform platform;
   ProgramState s(platform);
-  s.BlockLength = n;
-  for (Cells* table : {&s.PlainBlock, &s.CipherBlock, &s.DecryptedBlock, &s.PairKey, &s.PalKey})
-    table->assign(cells + 1, 0);
-  s.ProductCells.assign(2 * cells + 1, 0);
   std::vector<uint8_t> pair = RandomKeyHalf(n);
-  std::copy(pair.begin(), pair.end(), s.PairKey.begin());
+  SetKeyTables(s, pair.data(), pair.data(), n);
   std::vector<uint8_t> data = RandomBytes(cells, 11);
   std::copy(data.begin(), data.end(), s.PlainBlock.begin());
   for (auto _ : state) {

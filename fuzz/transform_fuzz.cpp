@@ -9,6 +9,7 @@
 #include "app/program_state.h"
 #include "cipher/block_multiplier.h"
 #include "cipher/block_transform.h"
+#include "cipher/key_file.h"
 #include "fuzz_platform.h"
 
 namespace {
@@ -45,15 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   FuzzPlatform platform;
   ProgramState s(platform);
-  s.BlockLength = n;
+  SetKeyTables(s, multiplier.data(), multiplier.data(), n);
   s.TruncatedProduct = truncated;
-  for (Cells* cells : {&s.PlainBlock, &s.CipherBlock, &s.DecryptedBlock}) {
-    cells->assign(static_cast<size_t>(n) + 1, 0);
-  }
-  s.PairKey.assign(multiplier.begin(), multiplier.end());
-  s.PairKey.push_back(0);
-  s.PalKey = s.PairKey;
-  s.ProductCells.assign(2 * static_cast<size_t>(n) + 1, 0);
 
   for (size_t b = 0; b < count; ++b) {
     const uint8_t* block = data + b * static_cast<size_t>(n);

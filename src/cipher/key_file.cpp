@@ -112,17 +112,8 @@ bool ReadKeyFile(ProgramState& s, const std::string& name, std::string* pair, st
 // Makes a completely read key the key in force: new, zeroed tables of its length.
 void InstallKey(ProgramState& s, const std::string& name, const std::string& pair,
                 const std::string& pal) {
-  const size_t n = pair.size();
-  s.BlockLength = static_cast<int>(n);
-  s.PlainBlock.assign(n + 1, 0);
-  s.CipherBlock.assign(n + 1, 0);
-  s.DecryptedBlock.assign(n + 1, 0);
-  s.PairKey.assign(n + 1, 0);
-  s.PalKey.assign(n + 1, 0);
-  s.ProductCells.assign(2 * n + 1, 0);
-  std::copy(pair.begin(), pair.end(), s.PairKey.begin());
-  std::copy(pal.begin(), pal.end(), s.PalKey.begin());
-  s.KeyLoaded = true;
+  SetKeyTables(s, reinterpret_cast<const uint8_t*>(pair.data()),
+               reinterpret_cast<const uint8_t*>(pal.data()), static_cast<int>(pair.size()));
   s.PendingKeyFile.clear();
 
   if (s.BatchMode) return;
@@ -157,6 +148,18 @@ void OpenKeyFile(ProgramState& s) {
   } catch (const FileError& e) {
     Refuse(s, e.what());
   }
+}
+
+void SetKeyTables(ProgramState& s, const uint8_t* pair, const uint8_t* pal, int n) {
+  const size_t cells = static_cast<size_t>(n);
+  s.BlockLength = n;
+  for (Cells* table : {&s.PlainBlock, &s.CipherBlock, &s.DecryptedBlock, &s.PairKey, &s.PalKey}) {
+    table->assign(cells + 1, 0);
+  }
+  s.ProductCells.assign(2 * cells + 1, 0);
+  std::copy(pair, pair + n, s.PairKey.begin());
+  std::copy(pal, pal + n, s.PalKey.begin());
+  s.KeyLoaded = true;
 }
 
 void ToggleKeyDisplay(ProgramState& s) {

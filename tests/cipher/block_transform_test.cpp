@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cipher/block_multiplier.h"
+#include "cipher/key_file.h"
 #include "cipher/key_inverse.h"
 #include "support/scripted_platform.h"
 
@@ -17,16 +18,7 @@ using Bytes = std::vector<uint8_t>;
 
 // A state holding a key as an opened key file leaves it: tables of N + 1 cells.
 void InstallKey(ProgramState& s, const Bytes& pair, const Bytes& pal) {
-  const size_t n = pair.size();
-  s.BlockLength = static_cast<int>(n);
-  s.PlainBlock.assign(n + 1, 0);
-  s.CipherBlock.assign(n + 1, 0);
-  s.DecryptedBlock.assign(n + 1, 0);
-  s.PairKey.assign(n + 1, 0);
-  s.PalKey.assign(n + 1, 0);
-  s.ProductCells.assign(2 * n + 1, 0);
-  std::copy(pair.begin(), pair.end(), s.PairKey.begin());
-  std::copy(pal.begin(), pal.end(), s.PalKey.begin());
+  SetKeyTables(s, pair.data(), pal.data(), static_cast<int>(pair.size()));
 }
 
 Bytes Encrypt(ProgramState& s, const Bytes& block) {

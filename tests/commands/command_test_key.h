@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/program_state.h"
+#include "cipher/key_file.h"
 
 namespace marrowlock {
 
@@ -61,15 +62,7 @@ inline TestKey MakeTestKey(int n, unsigned seed) {
 
 // Installs a key as OpenKeyFile would leave it.
 inline void InstallKey(ProgramState& s, const TestKey& key) {
-  const int n = static_cast<int>(key.pair.size());
-  s.BlockLength = n;
-  s.PairKey.assign(key.pair.begin(), key.pair.end());
-  s.PairKey.push_back(0);
-  s.PalKey.assign(key.pal.begin(), key.pal.end());
-  s.PalKey.push_back(0);
-  for (Cells* c : {&s.PlainBlock, &s.CipherBlock, &s.DecryptedBlock}) c->assign(n + 1, 0);
-  s.ProductCells.assign(2 * static_cast<size_t>(n) + 1, 0);
-  s.KeyLoaded = true;
+  SetKeyTables(s, key.pair.data(), key.pal.data(), static_cast<int>(key.pair.size()));
 }
 
 // The plain blocks of `data` as the program frames them: cut every N bytes, the last
