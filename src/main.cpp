@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
   }
   // Batch runs never need a display, so they are chosen before any window exists.
   if (IsBatchCommandLine(command_line)) return RunBatch(command_line);
+  // Without a display Qt would abort; say so plainly instead.
   if (!HasEnv("QT_QPA_PLATFORM") && !HasEnv("DISPLAY") && !HasEnv("WAYLAND_DISPLAY")) {
     std::cerr << "No display available.\n";
     return kExitFailure;

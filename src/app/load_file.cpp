@@ -147,7 +147,7 @@ void LoadFile(ProgramState& s) {
     s.SourceText.clear();
     HideProgress(s);
     s.platform.MessageBox(e.what());
-    if (s.BatchMode) ExitProgram(s, kExitFailure);
+    EndRefused(s);
   }
 }
 

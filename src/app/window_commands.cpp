@@ -41,6 +41,10 @@ void ExitProgram(ProgramState& s, int status) {
   throw ProgramExit{status};
 }
 
+void EndRefused(ProgramState& s) {
+  if (s.BatchMode) ExitProgram(s, kExitFailure);
+}
+
 void RefreshWindow(ProgramState& s) { s.platform.Redraw(); }
 
 void ResetCommandLineState(ProgramState& s) {

@@ -12,6 +12,9 @@ void ClearText(ProgramState& s);
 // Closes all windows and ends the program with `status`; never returns. It unwinds
 // the running command by throwing ProgramExit, which only the top level catches.
 [[noreturn]] void ExitProgram(ProgramState& s, int status = kExitOk);
+// Ends a refused or failed command: in batch mode the program ends with a failure
+// status; in the window the command just returns to its caller.
+void EndRefused(ProgramState& s);
 // Draws the main window now.
 void RefreshWindow(ProgramState& s);
 // Ends a command-line run: StartedWithFile, BatchMode and OutputNameGiven off,

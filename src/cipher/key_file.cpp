@@ -57,7 +57,7 @@ bool IsEmptyRegularFile(const std::string& path) {
 // Ends the attempt after a refusal: in batch mode the program ends with a failure.
 void Refuse(ProgramState& s, const std::string& message) {
   s.platform.MessageBox(message);
-  if (s.BatchMode) ExitProgram(s, kExitFailure);
+  EndRefused(s);
 }
 
 // The name the user wants: PendingKeyFile, else the dialog's choice, else a typed

@@ -25,10 +25,6 @@ constexpr unsigned kPrivateMode = 0600;
 // of every block length), not whole.
 constexpr int64_t kWindowSize = int64_t{1} << 20;
 
-void EndRefused(ProgramState& s) {
-  if (s.BatchMode) ExitProgram(s, kExitFailure);
-}
-
 // Makes sure SourceText holds the block at CipherPos, reading the next window of the
 // encrypted file when it does not.
 void FillWindow(ProgramState& s, File& in) {

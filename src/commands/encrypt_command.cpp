@@ -16,11 +16,6 @@ namespace {
 
 const char kWorkingFile[] = "default.enc";
 
-// Ends a refused or failed run: in batch mode the program ends with a failure.
-void EndRefused(ProgramState& s) {
-  if (s.BatchMode) ExitProgram(s, kExitFailure);
-}
-
 bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa, sb;
   return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/window_commands.h"
-#include "files/replace_file.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 
@@ -19,7 +18,7 @@ constexpr double kCopyUpdateSeconds = 2.0;
 // Shows a refusal; in batch mode the program then ends with a failure status.
 void Refuse(ProgramState& s, const std::string& message) {
   s.platform.MessageBox(message);
-  if (s.BatchMode) ExitProgram(s, kExitFailure);
+  EndRefused(s);
 }
 
 void HideProgress(ProgramState& s) {
@@ -105,7 +104,7 @@ std::optional<std::string> SettleName(ProgramState& s, std::string& source) {
   }
 
   if (name.empty()) {
-    if (s.BatchMode) ExitProgram(s, kExitFailure);
+    EndRefused(s);
     return std::nullopt;
   }
   if (!s.RenameRequested) {

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/window_commands.h"
-#include "files/replace_file.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 
@@ -33,7 +32,7 @@ void SaveTextCommand(ProgramState& s) {
     s.Form1.Label5.Caption = "Decrypted file(" + name + ")";
   } catch (const FileError& e) {
     s.platform.MessageBox(e.what());
-    if (s.BatchMode) ExitProgram(s, kExitFailure);
+    EndRefused(s);
     return;
   }
   RefreshWindow(s);

@@ -205,23 +205,12 @@ void RenameReplacing(const std::string& from, const std::string& to) {
   if (::rename(from.c_str(), to.c_str()) == 0) return;
   int e = errno;
   if (e != EXDEV) throw FileError("rename " + from + " to", to, e);
-  // Another file system: copy beside the target, then rename over it, so that the
-  // target is never a half-written file.
-  std::string temp;
-  File out = CreateTemporaryBeside(to, 0666, &temp);
-  try {
-    File in = File::OpenRead(from);
-    struct stat st;
-    if (::fstat(in.Descriptor(), &st) == 0) ::fchmod(out.Descriptor(), st.st_mode & 07777);
-    CopyContents(in, out);
-    out.Sync();
-    out.Close();
-    if (::rename(temp.c_str(), to.c_str()) != 0)
-      throw FileError("rename " + temp + " to", to, errno);
-  } catch (...) {
-    ::unlink(temp.c_str());
-    throw;
-  }
+  // Another file system: copy beside the target, then rename over it.
+  File in = File::OpenRead(from);
+  struct stat st;
+  const unsigned mode = ::fstat(in.Descriptor(), &st) == 0 ? st.st_mode & 07777 : 0666;
+  ReplaceFile(to, mode, [&](File& out) { CopyContents(in, out); });
+  in.Close();
   RemoveFile(from);
 }
 
@@ -239,18 +228,24 @@ void RenameNoReplace(const std::string& from, const std::string& to) {
   throw FileError("rename " + from + " to", to, e);
 }
 
-void WriteFileReplacing(const std::string& path, std::string_view data, unsigned mode) {
+void ReplaceFile(const std::string& path, unsigned mode, const std::function<void(File&)>& fill) {
   std::string temp;
   File out = CreateTemporaryBeside(path, mode, &temp);
   try {
-    out.Write(data);
+    fill(out);
     out.Sync();
     out.Close();
+    // The temporary file lies in the target's folder, so this rename is one step:
+    // readers see the old file or the new one, never a mixture.
     if (::rename(temp.c_str(), path.c_str()) != 0) throw FileError("write", path, errno);
   } catch (...) {
     ::unlink(temp.c_str());
     throw;
   }
+}
+
+void WriteFileReplacing(const std::string& path, std::string_view data, unsigned mode) {
+  ReplaceFile(path, mode, [&](File& out) { out.Write(data); });
 }
 
 std::string ReadWholeFile(const std::string& path) {

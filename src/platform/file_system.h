@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -80,8 +81,13 @@ void RemoveFile(const std::string& path);
 void RenameReplacing(const std::string& from, const std::string& to);
 // Renames `from` to `to` only when no file of that name exists; fails otherwise.
 void RenameNoReplace(const std::string& from, const std::string& to);
-// Replaces `path` with `data` without ever leaving a partial file under that name:
-// the bytes go to a temporary file beside it, which is then renamed over it.
+// Replaces the file `path` with what `fill` writes, never leaving a partial file
+// under that name: `fill` writes to a fresh temporary file beside `path` (created
+// with `mode`, less the umask), which is synced and then renamed over `path`.
+// On any failure the temporary file is removed, the old `path` stays as it was,
+// and the FileError is passed on.
+void ReplaceFile(const std::string& path, unsigned mode, const std::function<void(File&)>& fill);
+// ReplaceFile with the bytes `data`.
 void WriteFileReplacing(const std::string& path, std::string_view data, unsigned mode = 0666);
 // A fresh, unique name beside `path` for a temporary file ("dir/.name.tmp-XXXXXX" style).
 // The returned File names `path` in its failure messages.

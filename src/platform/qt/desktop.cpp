@@ -1,8 +1,6 @@
 #include "platform/qt/desktop.h"
 
 #include <QApplication>
-#include <cstdlib>
-#include <iostream>
 
 #include "app/command_line.h"
 #include "app/program_exit.h"
@@ -14,19 +12,7 @@
 
 namespace marrowlock {
 
-namespace {
-bool HasEnv(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0';
-}
-}  // namespace
-
 int RunDesktop(int argc, char** argv) {
-  // Without a display Qt would abort; say so plainly instead.
-  if (!HasEnv("QT_QPA_PLATFORM") && !HasEnv("DISPLAY") && !HasEnv("WAYLAND_DISPLAY")) {
-    std::cerr << "No display available." << std::endl;
-    return kExitFailure;
-  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("marrowlock"));
   QApplication::setWindowIcon(AppIcon());
