@@ -4,12 +4,12 @@
 #include <random>
 #include <vector>
 
-#include "app/program_state.h"
 #include "cipher/block_multiplier.h"
 #include "cipher/block_transform.h"
 #include "cipher/key_file.h"
 #include "cipher/key_inverse.h"
 #include "quiet_platform.h"
+#include "state/program_state.h"
 
 namespace marrowlock {
 namespace {

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/program_state.h"
 #include "cipher/key_file.h"
 #include "fuzz_platform.h"
 #include "platform/file_system.h"
+#include "state/program_state.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/program_state.h"
 #include "cipher/key_inverse.h"
-#include "commands/command_test_key.h"
+#include "cipher/test_key.h"
 #include "commands/decrypt_command.h"
 #include "commands/encrypt_command.h"
 #include "fuzz_platform.h"
 #include "platform/file_system.h"
+#include "state/program_state.h"
 
 namespace {
 

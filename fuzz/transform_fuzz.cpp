@@ -6,11 +6,11 @@
 #include <cstring>
 #include <vector>
 
-#include "app/program_state.h"
 #include "cipher/block_multiplier.h"
 #include "cipher/block_transform.h"
 #include "cipher/key_file.h"
 #include "fuzz_platform.h"
+#include "state/program_state.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "app/program_exit.h"
 #include "app/usage_text.h"
-#include "platform/console/console_platform.h"
+#include "frontends/console/console_platform.h"
+#include "state/program_exit.h"
 
 namespace {
 

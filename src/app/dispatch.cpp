@@ -2,13 +2,13 @@
 
 #include "app/help_window.h"
 #include "app/load_file.h"
-#include "app/window_commands.h"
 #include "cipher/key_file.h"
 #include "commands/decrypt_command.h"
 #include "commands/encrypt_command.h"
 #include "files/decrypted_output.h"
 #include "files/save_text.h"
 #include "files/setup_dialog.h"
+#include "state/window_commands.h"
 
 namespace marrowlock {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/keys.h"
-#include "app/program_state.h"
+#include "state/keys.h"
+#include "state/program_state.h"
 
 namespace marrowlock {
 

@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "app/window_commands.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
+#include "state/window_commands.h"
 
 namespace marrowlock {
 namespace {

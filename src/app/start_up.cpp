@@ -4,11 +4,11 @@
 #include <stdexcept>
 
 #include "app/command_line.h"
-#include "app/window_commands.h"
 #include "files/settings_file.h"
 #include "files/setup_dialog.h"
 #include "platform/file_system.h"
 #include "platform/system_paths.h"
+#include "state/window_commands.h"
 
 namespace marrowlock {
 namespace {

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "app/program_exit.h"
-#include "app/program_state.h"
+#include "state/program_exit.h"
+#include "state/program_state.h"
 
 namespace marrowlock {
 

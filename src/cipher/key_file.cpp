@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "app/window_commands.h"
 #include "platform/paths.h"
+#include "state/window_commands.h"
 
 // Key file layout (".mlk"): exactly 2N bytes, no header.
 //   offset 0  N bytes  Pair, the encrypting multiplier, big-endian

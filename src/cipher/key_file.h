@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/program_state.h"
+#include "state/program_state.h"
 
 namespace marrowlock {
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/window_commands.h"
 #include "cipher/block_framing.h"
 #include "cipher/block_multiplier.h"
 #include "commands/encrypted_names.h"
@@ -14,6 +13,7 @@
 #include "commands/working_file.h"
 #include "files/decrypted_output.h"
 #include "platform/paths.h"
+#include "state/window_commands.h"
 
 namespace marrowlock {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/program_state.h"
+#include "state/program_state.h"
 
 namespace marrowlock {
 

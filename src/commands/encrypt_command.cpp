@@ -3,13 +3,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "app/window_commands.h"
 #include "cipher/block_framing.h"
 #include "cipher/block_multiplier.h"
 #include "commands/encrypted_names.h"
 #include "commands/operation_log.h"
 #include "commands/progress_display.h"
 #include "commands/working_file.h"
+#include "state/window_commands.h"
 
 namespace marrowlock {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/program_state.h"
+#include "state/program_state.h"
 
 namespace marrowlock {
 

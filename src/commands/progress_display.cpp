@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/window_commands.h"
+#include "state/window_commands.h"
 
 namespace marrowlock {
 namespace {

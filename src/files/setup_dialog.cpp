@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-#include "app/window_commands.h"
 #include "files/settings_file.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
+#include "state/window_commands.h"
 
 namespace marrowlock {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/keys.h"
-#include "app/program_state.h"
+#include "state/keys.h"
+#include "state/program_state.h"
 
 namespace marrowlock {
 

@@ -14,8 +14,8 @@ struct FileDialogRequest {
   std::string Filter;
   int FilterIndex = 1;  // 1-based entry of Filter shown first
   std::string InitialDirectory;
-  std::string FileName;  // preset name in the name field
-  int Flags = 0;         // 1: read-only box; 2: prompt before overwriting (informational here)
+  std::string FileName;    // preset name in the name field
+  int Flags = 0;           // 1: read-only box; 2: prompt before overwriting (informational here)
   bool ForSaving = false;  // a name that does not exist yet may be chosen
 };
 

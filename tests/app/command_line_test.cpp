@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "app/program_exit.h"
 #include "platform/file_system.h"
+#include "state/program_exit.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/program_exit.h"
 #include "files/setup_dialog.h"
+#include "state/program_exit.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "commands/command_test_key.h"
+#include "cipher/test_key.h"
 #include "files/settings_file.h"
 #include "platform/system_paths.h"
 #include "support/program_run.h"

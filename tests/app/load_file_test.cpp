@@ -130,6 +130,27 @@ TEST_F(LoadFileTest, MissingEmptyOrNonRegularFilesEndSilentlyAndCreateNothing) {
             (std::vector<std::string>{"Enter file to load:", "Enter file to load:"}));
 }
 
+TEST_F(LoadFileTest, AFileRemovedBetweenTheDialogAndTheReadIsSimplyNotShown) {
+  // The file was there when it was chosen and is gone when it is read.
+  class VanishingPlatform : public ScriptedPlatform {
+   public:
+    std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override {
+      auto answer = ScriptedPlatform::OpenFileDialog(request);
+      std::filesystem::remove("shown.txt");
+      return answer;
+    }
+  } vanishing;
+  ProgramState t(vanishing);
+  WriteFile("shown.txt", "text");
+  vanishing.file_answers = {dir / "shown.txt"};
+  t.Form1.Text1.Text = "kept";
+  LoadFile(t);
+  EXPECT_TRUE(vanishing.messages.empty());
+  EXPECT_EQ(t.Form1.Text1.Text, "kept");
+  EXPECT_FALSE(FileExists("shown.txt")) << "looking must not create it again";
+  EXPECT_FALSE(t.CommandRunning);
+}
+
 TEST_F(LoadFileTest, TheDialogOffersTheFiltersOfTheModeAndKeepsFoldersOtherThanTheCurrentOne) {
   std::filesystem::create_directory(dir / "sub");
   WriteFile(dir / "here.txt", "here");

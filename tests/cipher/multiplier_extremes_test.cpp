@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cipher/block_multiplier.h"
-#include "commands/command_test_key.h"
+#include "cipher/test_key.h"
 
 namespace marrowlock {
 namespace {

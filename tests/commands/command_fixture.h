@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "app/program_exit.h"
-#include "app/program_state.h"
-#include "commands/command_test_key.h"
+#include "cipher/test_key.h"
 #include "commands/decrypt_command.h"
 #include "commands/encrypt_command.h"
+#include "state/program_exit.h"
+#include "state/program_state.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <map>
 
-#include "app/load_file.h"
 #include "commands/command_fixture.h"
 #include "files/settings_file.h"
 #include "platform/system_paths.h"
@@ -217,15 +216,6 @@ TEST_F(DiskFailureTest, ASourceRemovedBetweenTheQuestionAndTheRead) {
   EXPECT_FALSE(FileExists("gone.enc")) << "looking must not create it again";
   EXPECT_FALSE(FileExists("gone.dec"));
 
-  WriteFile("shown.txt", "text");
-  vanishing.doomed = "shown.txt";
-  vanishing.file_answers = {dir / "shown.txt"};
-  t.BinaryMode = false;
-  t.Form1.Text1.Text = "kept";
-  LoadFile(t);
-  EXPECT_EQ(vanishing.messages.size(), 2u) << "a missing file is simply not shown";
-  EXPECT_EQ(t.Form1.Text1.Text, "kept");
-  EXPECT_FALSE(FileExists("shown.txt"));
   EXPECT_FALSE(t.CommandRunning);
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program_exit.h"
+#include "state/program_exit.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 

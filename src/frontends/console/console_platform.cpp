@@ -1,0 +1,107 @@
+#include "frontends/console/console_platform.h"
+
+#include <sys/time.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "files/setup_dialog.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+#include "state/program_state.h"
+
+namespace marrowlock {
+namespace {
+
+bool HasKeyExtension(const std::string& name) {
+  return name.size() >= 4 && AsciiLower(name.substr(name.size() - 4)) == ".mlk";
+}
+
+// A typed path made absolute against the working directory, with "." and ".."
+// resolved, the way a folder list would show it.
+std::string AbsolutePath(const std::string& path) {
+  std::filesystem::path p(path);
+  if (p.is_relative()) p = std::filesystem::path(WorkingDirectory()) / p;
+  return p.lexically_normal().string();
+}
+
+}  // namespace
+
+void ConsolePlatform::MessageBox(const std::string& text) {
+  std::fprintf(err_, "marlk: %s\n", text.c_str());
+  std::fflush(err_);
+}
+
+std::optional<std::string> ConsolePlatform::Ask(const std::string& prompt) {
+  std::fprintf(err_, "marlk: %s ", prompt.c_str());
+  std::fflush(err_);
+  std::string line;
+  int c;
+  bool any = false;
+  while ((c = std::fgetc(in_)) != EOF) {
+    any = true;
+    if (c == '\n') break;
+    line += static_cast<char>(c);
+  }
+  // A typed answer ends the prompt's line with its Enter; a piped one does not.
+  if (!any || !::isatty(::fileno(in_))) std::fputc('\n', err_);
+  if (!any) return std::nullopt;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+std::string ConsolePlatform::InputBox(const std::string& prompt) {
+  return Ask(prompt).value_or("");
+}
+
+std::optional<std::string> ConsolePlatform::OpenFileDialog(const FileDialogRequest& request) {
+  std::optional<std::string> answer = Ask(request.Title);
+  if (!answer || answer->empty()) return std::nullopt;
+  return AbsolutePath(*answer);
+}
+
+void ConsolePlatform::WaitForEvents() {
+  // Only the setup dialog waits for events; without a window nothing else can come.
+  if (state_ && state_->Dialog.Visible) AnswerSetupDialog();
+}
+
+void ConsolePlatform::AnswerSetupDialog() {
+  ProgramState& s = *state_;
+  std::optional<std::string> answer = Ask("No default key is set. Path of the key file to use:");
+  if (!answer || answer->empty()) {
+    MessageBox(
+        "No default key is set. Run marrowlock once without -i to choose one, or give the path "
+        "of a key file (*.mlk) on standard input.");
+    SetupCancel(s);
+    return;
+  }
+  std::string path = AbsolutePath(*answer);
+  std::string name = FileNamePart(path);
+  // Asked again on the next wait, as the lists would still be waiting for a choice.
+  if (!HasKeyExtension(name)) {
+    MessageBox("Not a key file (*.mlk), " + *answer + ".");
+    return;
+  }
+  if (!RegularFileSize(path)) {
+    MessageBox("No such key file, " + *answer + ".");
+    return;
+  }
+  // What OK writes when the key is picked in the lists: its folder and its name.
+  std::string folder = FolderPart(path);
+  if (folder.size() > 1) folder.pop_back();
+  s.Dialog.Directory = folder;
+  s.Dialog.Files = {name};
+  SetupFileSelected(s, 0);
+  SetupOk(s);
+}
+
+double ConsolePlatform::SecondsSinceMidnight() {
+  timeval now;
+  ::gettimeofday(&now, nullptr);
+  tm local;
+  ::localtime_r(&now.tv_sec, &local);
+  return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + now.tv_usec / 1e6;
+}
+
+}  // namespace marrowlock

@@ -1,0 +1,49 @@
+#include "frontends/qt/help_view.h"
+
+#include <QCloseEvent>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+#include "app/help_window.h"
+#include "frontends/qt/app_icon.h"
+#include "frontends/qt/qt_platform.h"
+#include "frontends/qt/text_conversion.h"
+
+namespace marrowlock {
+
+HelpView::HelpView(QtPlatform& platform, ProgramState& s)
+    : QWidget(nullptr, Qt::Window),
+      platform_(platform),
+      s_(s),
+      text1_(new QPlainTextEdit),
+      shown_(text1_) {
+  setObjectName(QStringLiteral("MLHelp"));
+  setWindowIcon(AppIcon());
+  text1_->setObjectName(QStringLiteral("Text1"));
+  text1_->setReadOnly(true);
+  text1_->setUndoRedoEnabled(false);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(text1_);
+  resize(640, 520);
+}
+
+void HelpView::Draw() {
+  const HelpWindow& h = s_.MLHelp;
+  setWindowTitle(CaptionText(h.Caption));
+  shown_.Draw(h.Text1.Text);
+  bool visible = h.Exists && h.Visible;
+  if (visible && !isVisible()) {
+    show();
+    raise();
+    activateWindow();
+  } else if (!visible && isVisible()) {
+    hide();
+  }
+}
+
+void HelpView::closeEvent(QCloseEvent* event) {
+  event->accept();
+  if (!closing_) platform_.RunHandler([this] { HelpWindowClosed(s_); });
+}
+
+}  // namespace marrowlock

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/platform.h"
+#include "state/held_data.h"
+#include "state/window_elements.h"
+
+namespace marrowlock {
+
+// Byte cells of the key and block tables: index 0 is the most significant byte.
+using Cells = std::vector<uint8_t>;
+
+// The one record of program state. Commands are procedures over it: they read and
+// write its fields and tell their callers nothing else. The windows are part of it
+// (Form1, MLHelp, Dialog); the platform draws them.
+//
+// Sizes, positions and chunk counters are 64-bit, so any file size works.
+struct ProgramState {
+  explicit ProgramState(Platform& platform) : platform(platform) {}
+  ProgramState(const ProgramState&) = delete;
+  ProgramState& operator=(const ProgramState&) = delete;
+
+  Platform& platform;
+
+  // Windows.
+  MainWindow Form1;
+  HelpWindow MLHelp;
+  SetupDialog Dialog;
+
+  // Flags.
+  bool BinaryMode = false;
+  bool AbortRequested = false;
+  bool KeyLoaded = false;
+  bool BatchMode = false;
+  bool UseDefaultKey = true;
+  bool OutputNameGiven = false;
+  bool StartedWithFile = false;
+  bool RenameRequested = false;
+  bool TruncatedProduct = true;
+
+  // The program's arguments joined with single blanks.
+  std::string CommandLineText;
+
+  // Names. An empty pending name means: ask the user.
+  std::string CommandLineInput;
+  std::string CommandLineOutputName;
+  std::string EncryptSourceName;
+  std::string DecryptSourceName;
+  std::string LoadedFileName;
+  std::string PendingKeyFile;
+  std::string KeyDirectory;
+  std::string DefaultKeyName;
+  std::string LogPath;
+  std::string LineBreak = "\r\n";
+
+  // Setup dialog choice, kept from one opening of the dialog to the next.
+  std::string ChosenKeyName;
+  std::string ChosenKeyDirectory;
+
+  // Buffers: byte strings, one character per byte.
+  std::string SourceText;
+  HeldData BinaryData;
+  std::string OutputBuffer;
+  std::string ChunkBuffer;
+  char ByteBuffer = 0;
+
+  // Positions and sizes.
+  int64_t SourceLength = 0;
+  int64_t SourcePos = 0;
+  int64_t CipherLength = 0;
+  int64_t CipherPos = 0;
+  int64_t SourceFileSize = 0;
+
+  // A chunked read of the source file during an encryption.
+  File SourceFileNumber;
+  // Bytes read from SourceFileNumber ahead of the chunk reads that asked for them,
+  // so that a long source is read in large pieces; the first SourceReadAheadPos of
+  // them have been handed out already.
+  std::string SourceReadAhead;
+  int64_t SourceReadAheadPos = 0;
+  // Offset in the encrypted file of SourceText's first byte: a decryption holds only
+  // a window of the file in SourceText, while CipherPos and CipherLength count from
+  // the start of the file.
+  int64_t SourceTextStart = 0;
+  int64_t ChunksRead = 0;
+  int64_t ChunkCount = 0;
+  int64_t LastChunkSize = 0;
+  int64_t NextChunkSize = 0;
+  int64_t FullChunkSize = 0;
+
+  // Key tables and block work areas; created by OpenKeyFile.
+  Cells PlainBlock;
+  Cells CipherBlock;
+  Cells DecryptedBlock;
+  Cells PairKey;
+  Cells PalKey;
+  Cells ProductCells;
+
+  // Constants, set by StartUp.
+  int BlockLength = 16;
+  int64_t ChunkSize = 4001;
+  int64_t FlushThreshold = 1024;
+  int64_t DisplayLimit = 32000;
+  int ProgressInterval = 1;
+
+  // A decryption met an encrypted file whose length is not a multiple of the
+  // block length; batch mode then ends with a failure status.
+  bool InputDamaged = false;
+  // A long command (Encrypt, Decrypt, Load) is running; the window then starts no
+  // other command while it lets pending events run.
+  bool CommandRunning = false;
+  // The user typed characters into Text1 that have no byte in the character set;
+  // Text1 then holds '?' for them. Set by the window, cleared when a command sets
+  // Text1 anew; text-mode Encrypt, Save and Rename refuse to run while it is set.
+  bool Text1Unencodable = false;
+};
+
+}  // namespace marrowlock

@@ -1,0 +1,62 @@
+#include "state/window_commands.h"
+
+namespace marrowlock {
+
+void ToggleBinaryMode(ProgramState& s) {
+  if (!s.BinaryMode) {
+    s.BinaryMode = true;
+    s.Form1.Label3.Caption = "Encrypted binary()";
+    s.Form1.Text1.Text = "(binary mode)";
+    s.Form1.Text1.Locked = true;
+    s.Form1.Text2.Text = "(binary mode)";
+  } else {
+    s.BinaryMode = false;
+    s.Form1.Label3.Caption = "Encrypted text()";
+    s.Form1.Text1.Text = "";
+    s.Form1.Text1.Locked = false;
+    s.Form1.Text2.Text = "";
+  }
+  ClearText(s);
+}
+
+void ClearText(ProgramState& s) {
+  if (!s.BinaryMode) s.Form1.Text1.Text = "";
+  s.Form1.Label5.Caption = "Decrypted File()";
+  s.PendingKeyFile.clear();
+  s.LoadedFileName.clear();
+  s.EncryptSourceName.clear();
+  s.DecryptSourceName.clear();
+  s.SourceText.clear();
+  s.BinaryData.clear();
+  RefreshWindow(s);
+}
+
+void ExitProgram(ProgramState& s, int status) {
+  s.platform.CloseWindows();
+  s.Form1.Visible = false;
+  s.MLHelp.Visible = false;
+  s.MLHelp.Exists = false;
+  s.Dialog.Visible = false;
+  s.Dialog.Exists = false;
+  throw ProgramExit{status};
+}
+
+void EndRefused(ProgramState& s) {
+  if (s.BatchMode) ExitProgram(s, kExitFailure);
+}
+
+void RefreshWindow(ProgramState& s) { s.platform.Redraw(); }
+
+void ResetCommandLineState(ProgramState& s) {
+  s.StartedWithFile = false;
+  s.BatchMode = false;
+  s.UseDefaultKey = true;
+  s.OutputNameGiven = false;
+}
+
+void ShowMainWindow(ProgramState& s) {
+  s.Form1.Visible = true;
+  s.platform.Redraw();
+}
+
+}  // namespace marrowlock

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "state/program_exit.h"
+#include "state/program_state.h"
+
+namespace marrowlock {
+
+// Switches binary mode, resets the two text areas and Label3, then ClearText.
+void ToggleBinaryMode(ProgramState& s);
+// Empties Text1 (text mode only), resets Label5 and forgets every pending name.
+void ClearText(ProgramState& s);
+// Closes all windows and ends the program with `status`; never returns. It unwinds
+// the running command by throwing ProgramExit, which only the top level catches.
+[[noreturn]] void ExitProgram(ProgramState& s, int status = kExitOk);
+// Ends a refused or failed command: in batch mode the program ends with a failure
+// status; in the window the command just returns to its caller.
+void EndRefused(ProgramState& s);
+// Draws the main window now.
+void RefreshWindow(ProgramState& s);
+// Ends a command-line run: StartedWithFile, BatchMode and OutputNameGiven off,
+// UseDefaultKey on.
+void ResetCommandLineState(ProgramState& s);
+// Shows the main window (command-line runs show it before their command).
+void ShowMainWindow(ProgramState& s);
+
+}  // namespace marrowlock
