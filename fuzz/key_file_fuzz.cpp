@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "cipher/block_lengths.h"
 #include "cipher/key_file.h"
 #include "fuzz_platform.h"
 #include "platform/file_system.h"
@@ -16,10 +17,6 @@ namespace {
 
 void Check(bool condition) {
   if (!condition) std::abort();
-}
-
-bool IsKeyLength(size_t size) {
-  return size == 2 || size == 4 || size == 8 || size == 16 || size == 32 || size == 512;
 }
 
 }  // namespace
@@ -52,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   s.PendingKeyFile = size > 0 && (data[0] & 1) != 0 ? "fuzz" : "fuzz.key";
   OpenKeyFile(s);
 
-  if (IsKeyLength(size)) {
+  if (size % 2 == 0 && IsBlockLength(static_cast<int64_t>(size / 2))) {
     const size_t n = size / 2;
     Check(platform.messages.empty());
     Check(s.KeyLoaded && s.BlockLength == static_cast<int>(n));

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cipher/block_lengths.h"
 #include "cipher/key_inverse.h"
 #include "cipher/test_key.h"
 #include "commands/decrypt_command.h"
@@ -22,8 +23,6 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-constexpr int kKeyLengths[] = {1, 2, 4, 8, 16, 256};
-
 std::string ReadAll(const std::string& path) { return marrowlock::ReadWholeFile(path); }
 
 }  // namespace
@@ -33,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace marrowlock;
   if (size < 5) return 0;
   FuzzFolder();
-  const int n = kKeyLengths[data[0] % 6];
+  const int n = kBlockLengths[data[0] % kBlockLengths.size()];
   const bool binary = (data[0] & 0x80) != 0;
   std::mt19937 random(static_cast<unsigned>(data[1]) | data[2] << 8 | data[3] << 16 |
                       static_cast<unsigned>(data[4]) << 24);

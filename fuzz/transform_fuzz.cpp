@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "cipher/block_lengths.h"
 #include "cipher/block_multiplier.h"
 #include "cipher/block_transform.h"
 #include "cipher/key_file.h"
@@ -18,8 +19,6 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-constexpr int kKeyLengths[] = {1, 2, 4, 8, 16, 256};
-
 }  // namespace
 
 // Input: one byte choosing N and the product mode, one byte for an N outside the six,
@@ -29,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
   const int choice = data[0] % 8;
   // Lengths outside the six take the multiplier's general paths; they are not key lengths.
-  const int n = choice < 6 ? kKeyLengths[choice] : 1 + data[1] % 300;
+  const int n =
+      choice < static_cast<int>(kBlockLengths.size()) ? kBlockLengths[choice] : 1 + data[1] % 300;
   const bool truncated = (data[0] & 8) != 0;
   data += 2;
   size -= 2;

@@ -1,18 +1,17 @@
 // marrowlock-keygen: makes a new key file. Pair is a random odd number of N bytes,
 // Pal its inverse modulo 256^N, so that whatever Pair encrypts Pal decrypts.
 
-#include <fcntl.h>
-#include <sys/random.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cipher/block_lengths.h"
 #include "cipher/key_inverse.h"
+#include "platform/file_system.h"
+#include "platform/output_file.h"
+#include "platform/random.h"
 
 namespace {
 
@@ -33,7 +32,7 @@ int Fail(int status, const std::string& message) {
 }
 
 bool ParseBlockLength(std::string_view text, int* n) {
-  for (int valid : {1, 2, 4, 8, 16, 256}) {
+  for (int valid : marrowlock::kBlockLengths) {
     if (text == std::to_string(valid)) {
       *n = valid;
       return true;
@@ -42,48 +41,21 @@ bool ParseBlockLength(std::string_view text, int* n) {
   return false;
 }
 
-// Fills `bytes` from the kernel's random source; false with errno set on failure.
-bool FillRandom(std::vector<uint8_t>& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t got = ::getrandom(bytes.data() + done, bytes.size() - done, 0);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      if (errno != ENOSYS) return false;
-      // Kernels without getrandom(2) still have the device.
-      int fd = ::open("/dev/urandom", O_RDONLY | O_CLOEXEC);
-      if (fd < 0) return false;
-      while (done < bytes.size()) {
-        ssize_t r = ::read(fd, bytes.data() + done, bytes.size() - done);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) {
-          int e = r < 0 ? errno : EIO;
-          ::close(fd);
-          errno = e;
-          return false;
-        }
-        done += static_cast<size_t>(r);
-      }
-      ::close(fd);
-      return true;
-    }
-    done += static_cast<size_t>(got);
-  }
-  return true;
+// The file layer's messages are sentences ("Cannot create k.mlk: Permission denied.");
+// this tool's read like other command-line tools' ("cannot create k.mlk: Permission denied").
+std::string AsToolMessage(std::string sentence) {
+  if (!sentence.empty() && sentence.front() == 'C') sentence.front() = 'c';
+  if (!sentence.empty() && sentence.back() == '.') sentence.pop_back();
+  return sentence;
 }
 
-bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      if (w == 0) errno = EIO;
-      return false;
-    }
-    done += static_cast<size_t>(w);
-  }
-  return true;
+// Writes the key to `path`, readable by its owner only, never over an existing file.
+// The file appears complete or not at all, and survives a power cut once written.
+void WriteKeyFile(const std::string& path, const std::vector<uint8_t>& key) {
+  using marrowlock::OutputFile;
+  OutputFile out(path, marrowlock::Access::kPrivate);
+  out.file().Write(std::string_view(reinterpret_cast<const char*>(key.data()), key.size()));
+  out.Publish(OutputFile::Existing::kKeep);
 }
 
 }  // namespace
@@ -118,31 +90,18 @@ int main(int argc, char** argv) {
   }
   if (path.empty()) return Fail(kExitUsage, "missing FILE (see --help)");
 
-  std::vector<uint8_t> pair(static_cast<size_t>(n));
-  if (!FillRandom(pair)) {
-    return Fail(kExitError, std::string("cannot read random bytes: ") + std::strerror(errno));
-  }
-  pair.back() |= 1;  // only an odd multiplier can be undone
-  std::vector<uint8_t> key = pair;
-  std::vector<uint8_t> pal = marrowlock::InverseModBlock(pair);
-  key.insert(key.end(), pal.begin(), pal.end());
-
-  // O_EXCL: never replace a file, not even one that appears after we looked.
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) {
-    if (errno == EEXIST) return Fail(kExitError, path + " already exists; not overwriting it");
-    return Fail(kExitError, "cannot create " + path + ": " + std::strerror(errno));
-  }
-  if (!WriteAll(fd, key) || ::fsync(fd) != 0) {
-    int e = errno;
-    ::close(fd);
-    ::unlink(path.c_str());  // a partial key would be worse than none
-    return Fail(kExitError, "cannot write " + path + ": " + std::strerror(e));
-  }
-  if (::close(fd) != 0) {
-    int e = errno;
-    ::unlink(path.c_str());
-    return Fail(kExitError, "cannot write " + path + ": " + std::strerror(e));
+  try {
+    std::vector<uint8_t> pair(static_cast<size_t>(n));
+    marrowlock::FillRandom(pair.data(), pair.size());
+    pair.back() |= 1;  // only an odd multiplier can be undone
+    std::vector<uint8_t> key = pair;
+    std::vector<uint8_t> pal = marrowlock::InverseModBlock(pair);
+    key.insert(key.end(), pal.begin(), pal.end());
+    WriteKeyFile(path, key);
+  } catch (const marrowlock::FileError& e) {
+    if (e.error_number() == EEXIST)
+      return Fail(kExitError, path + " already exists; not overwriting it");
+    return Fail(kExitError, AsToolMessage(e.what()));
   }
   return 0;
 }

@@ -50,11 +50,6 @@ void ParseOptions(const std::string& option_text, CommandLine& line) {
   }
 }
 
-// The last four characters, compared without regard to case.
-bool EndsWithExtension(const std::string& name, const char* extension) {
-  return name.size() >= 4 && AsciiLower(name.substr(name.size() - 4)) == extension;
-}
-
 }  // namespace
 
 std::string JoinArguments(int argc, char** argv) {
@@ -98,7 +93,7 @@ CommandLine ParseCommandLine(const std::string& raw) {
 
 bool IsBatchCommandLine(const std::string& text) {
   CommandLine line = ParseCommandLine(text);
-  return line.batch && !line.input.empty() && !EndsWithExtension(line.input, ".dec");
+  return line.batch && !line.input.empty() && !EndsWithIgnoringCase(line.input, ".dec");
 }
 
 void RunCommandLine(ProgramState& s) {
@@ -116,7 +111,7 @@ void RunCommandLine(ProgramState& s) {
   }
   s.CommandLineInput = BareName(line.input, WorkingDirectory());
 
-  if (EndsWithExtension(s.CommandLineInput, ".dec")) {
+  if (EndsWithIgnoringCase(s.CommandLineInput, ".dec")) {
     // A decrypted file is only ever shown, in text mode and in the window.
     s.StartedWithFile = false;
     s.UseDefaultKey = true;
@@ -132,7 +127,7 @@ void RunCommandLine(ProgramState& s) {
     return;
   }
 
-  bool decrypting = EndsWithExtension(s.CommandLineInput, ".enc");
+  bool decrypting = EndsWithIgnoringCase(s.CommandLineInput, ".enc");
   if (!s.BinaryMode) ToggleBinaryMode(s);
   s.StartedWithFile = true;
   if (!s.BatchMode) {

@@ -6,6 +6,7 @@
 
 #include "platform/file_system.h"
 #include "platform/paths.h"
+#include "state/progress_display.h"
 #include "state/window_commands.h"
 
 namespace marrowlock {
@@ -18,27 +19,6 @@ constexpr const char* kTextFilterEnd = "|Decrypted Files (*.dec)|*.dec";
 constexpr const char* kBinaryFilterEnd =
     "|Decrypted Files (*.dec)|*.dec|Program Files (*.exe;*.com)|*.exe;*.com"
     "|Winzip Files (*.zip)|*.zip|Picture Files (*.jpg;*.bmp;*.gif)|*.jpg;*.bmp;*.gif";
-
-// Marks a long command as running for as long as it lives, on every way out.
-class RunningCommand {
- public:
-  explicit RunningCommand(ProgramState& s) : s_(s), was_running_(s.CommandRunning) {
-    s_.CommandRunning = true;
-  }
-  ~RunningCommand() { s_.CommandRunning = was_running_; }
-  RunningCommand(const RunningCommand&) = delete;
-  RunningCommand& operator=(const RunningCommand&) = delete;
-
- private:
-  ProgramState& s_;
-  bool was_running_;
-};
-
-void HideProgress(ProgramState& s) {
-  s.Form1.ProgressBar1.Visible = false;
-  s.Form1.Label1.Visible = false;
-  RefreshWindow(s);
-}
 
 // Asks for the file in the dialog of the current mode; nothing when cancelled.
 std::optional<std::string> ChooseFile(ProgramState& s) {
@@ -64,12 +44,7 @@ void ShowText(ProgramState& s, File& in, int64_t length, const std::string& name
   int64_t rest = shown - reads * s.ChunkSize;
 
   s.Form1.Text1.Text = "";
-  s.Form1.Label1.Caption = "Loading...";
-  s.Form1.Label1.Visible = true;
-  RefreshWindow(s);
-  s.Form1.ProgressBar1.Value = 0;
-  s.Form1.ProgressBar1.Visible = true;
-  RefreshWindow(s);
+  StartProgress(s, "Loading...");
   s.BinaryData.clear();
   double last = -1;
   s.SourceText.assign(static_cast<size_t>(s.ChunkSize), ' ');
@@ -86,20 +61,15 @@ void ShowText(ProgramState& s, File& in, int64_t length, const std::string& name
     }
     double t = s.platform.SecondsSinceMidnight();
     if (last == -1 || t >= last + s.ProgressInterval) {
-      if (!s.BatchMode) {
-        s.Form1.ProgressBar1.Value = static_cast<int>(i * 95 / reads);
-        s.Form1.Label1.Caption =
-            "Loading..." + s.LineBreak + " " + std::to_string(i * 100 / reads) + "%";
-        RefreshWindow(s);
-      }
+      ShowPercent(s, static_cast<int>(i * 95 / reads));
+      ShowStatus(s, "Loading..." + s.LineBreak + " " + std::to_string(i * 100 / reads) + "%");
       last = t;
     }
     s.Form1.Text1.Text += s.SourceText;
   }
   if (rest > 0) s.Form1.Text1.Text += in.Read(rest);
 
-  s.Form1.ProgressBar1.Value = 100;
-  RefreshWindow(s);
+  FinishProgress(s);
   s.SourceText.clear();
   in.Close();
   s.Form1.Label5.Caption = "Decrypted File:(" + name + ")";
@@ -146,8 +116,7 @@ void LoadFile(ProgramState& s) {
     // A file that cannot be read to its end is not shown as if it were whole.
     s.SourceText.clear();
     HideProgress(s);
-    s.platform.MessageBox(e.what());
-    EndRefused(s);
+    Refuse(s, e.what());
   }
 }
 

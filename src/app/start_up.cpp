@@ -30,21 +30,6 @@ void InstallPendingKey() {
   }
 }
 
-void SetStartValues(ProgramState& s) {
-  s.LogPath = LogFilePath();
-  s.BlockLength = 16;
-  s.TruncatedProduct = true;
-  s.KeyLoaded = false;
-  s.RenameRequested = false;
-  s.BinaryMode = false;
-  s.AbortRequested = false;
-  s.ProgressInterval = 1;
-  s.ChunkSize = 4001;
-  s.FlushThreshold = 1024;
-  s.DisplayLimit = 32000;
-  s.LineBreak = "\r\n";
-}
-
 // What the trap tells the user about a failure: a number that identifies its kind,
 // a description and the part of the program it came from.
 struct TrappedFailure {
@@ -77,11 +62,6 @@ void StartUp(ProgramState& s) {
 
   SetStartValues(s);
   InstallPendingKey();
-
-  s.BatchMode = false;
-  s.UseDefaultKey = true;
-  s.OutputNameGiven = false;
-
   RunCommandLine(s);
 }
 

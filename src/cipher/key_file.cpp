@@ -1,11 +1,11 @@
 #include "cipher/key_file.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <optional>
 #include <string>
 
+#include "cipher/block_lengths.h"
+#include "platform/file_system.h"
 #include "platform/paths.h"
 #include "state/window_commands.h"
 
@@ -16,10 +16,6 @@
 
 namespace marrowlock {
 namespace {
-
-bool IsKeyFileLength(int64_t length) {
-  return length == 2 || length == 4 || length == 8 || length == 16 || length == 32 || length == 512;
-}
 
 // The folder that a relative key name is looked up in: the key directory when it is
 // set and is not where we stand, else the working directory itself.
@@ -47,17 +43,6 @@ std::string KeyBytesText(const std::string& bytes) {
   std::string text;
   for (char b : bytes) text += "(" + std::to_string(static_cast<uint8_t>(b)) + ") ";
   return text;
-}
-
-bool IsEmptyRegularFile(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
-}
-
-// Ends the attempt after a refusal: in batch mode the program ends with a failure.
-void Refuse(ProgramState& s, const std::string& message) {
-  s.platform.MessageBox(message);
-  EndRefused(s);
 }
 
 // The name the user wants: PendingKeyFile, else the dialog's choice, else a typed
@@ -98,7 +83,7 @@ bool ReadKeyFile(ProgramState& s, const std::string& name, std::string* pair, st
   }
   File file = File::OpenRead(name);
   const int64_t size = file.Size();
-  if (!IsKeyFileLength(size)) {
+  if (size % 2 != 0 || !IsBlockLength(size / 2)) {
     file.Close();
     Refuse(s, "Corrupt key file, cannot load file " + name + ".");
     return false;

@@ -1,29 +1,67 @@
 #include "commands/decrypt_command.h"
 
-#include <fcntl.h>
-
 #include <algorithm>
 #include <optional>
 
 #include "cipher/block_framing.h"
 #include "cipher/block_multiplier.h"
+#include "commands/block_runs.h"
 #include "commands/encrypted_names.h"
 #include "commands/operation_log.h"
-#include "commands/progress_display.h"
+#include "commands/throughput.h"
 #include "commands/working_file.h"
 #include "files/decrypted_output.h"
+#include "platform/folder_lock.h"
 #include "platform/paths.h"
+#include "state/progress_display.h"
 #include "state/window_commands.h"
 
 namespace marrowlock {
 namespace {
 
 const char kWorkingFile[] = "default.dec";
-// Decrypted data is private: the working file is readable by its owner only.
-constexpr unsigned kPrivateMode = 0600;
 // The encrypted file is read through SourceText in windows of this size (a multiple
 // of every block length), not whole.
 constexpr int64_t kWindowSize = int64_t{1} << 20;
+
+// Without a pending name the user picks the encrypted file in a dialog; false when
+// the dialog was cancelled.
+bool AskInDialog(ProgramState& s) {
+  if (!s.DecryptSourceName.empty()) return true;
+  FileDialogRequest request;
+  request.Title = "Decrypt";
+  request.InitialDirectory = WorkingDirectory();
+  request.Flags = 1;
+  request.Filter = "Encrypted Files (*.enc)|*.enc";
+  std::optional<std::string> chosen = s.platform.OpenFileDialog(request);
+  if (!chosen) return false;
+  s.DecryptSourceName = BareName(*chosen, WorkingDirectory());
+  return true;
+}
+
+// The encrypted file to open: the pending name or a typed one, with the extension
+// "enc". Nothing when no name was given.
+std::optional<std::string> EncryptedFileName(ProgramState& s) {
+  std::string name = s.DecryptSourceName;
+  if (name.empty()) name = s.platform.InputBox("Enter file to open and decrypt:");
+  if (name.empty()) return std::nullopt;
+  return EncryptedFileToOpen(name);
+}
+
+// A missing or empty encrypted file has nothing to decrypt.
+bool RefuseMissing(ProgramState& s, const std::string& name) {
+  std::optional<int64_t> size = RegularFileSize(name);
+  if (size && *size > 0) return false;
+  // An empty file of that name holds nothing to decrypt and goes, as it always has.
+  if (size) {
+    try {
+      RemoveFile(name);
+    } catch (const FileError&) {
+    }
+  }
+  Refuse(s, "No such file found.");
+  return true;
+}
 
 // Makes sure SourceText holds the block at CipherPos, reading the next window of the
 // encrypted file when it does not.
@@ -37,6 +75,23 @@ void FillWindow(ProgramState& s, File& in) {
   const size_t kept = s.SourceText.size();
   s.SourceText.resize(kept + static_cast<size_t>(piece));
   in.ReadInto(s.SourceText.data() + kept, piece);
+}
+
+void ForgetWindow(ProgramState& s) {
+  s.SourceText.clear();
+  s.SourceText.shrink_to_fit();
+  s.SourceTextStart = 0;
+}
+
+// Appends the next run of encrypted blocks to OutputBuffer.
+void TakeCipherBlocks(ProgramState& s, File& in) {
+  const int n = s.BlockLength;
+  FillWindow(s, in);
+  const int64_t window_end = s.SourceTextStart + static_cast<int64_t>(s.SourceText.size());
+  const int64_t blocks = BlocksInRun(s, (window_end - s.CipherPos) / n);
+  s.OutputBuffer.append(s.SourceText, static_cast<size_t>(s.CipherPos - s.SourceTextStart),
+                        static_cast<size_t>(blocks * n));
+  s.CipherPos += blocks * n;
 }
 
 // The decrypted bytes of one flush go to the working file and to Text1 or BinaryData.
@@ -55,164 +110,118 @@ void DrainInto(ProgramState& s, WorkingFile& out) {
   if (s.BinaryMode) s.BinaryData.GrowBacked(written);
 }
 
-// The block loop, in runs of whole blocks as the encryption does it. Returns false
-// when the run was abandoned.
-bool DecryptBlocks(ProgramState& s, File& in, WorkingFile& out, RunTiming& timing) {
-  const int n = s.BlockLength;
-  const BlockMultiplier multiplier(s.PalKey.data(), n);
-  const int64_t threshold = s.FlushThreshold;
-  for (;;) {
-    if (s.CipherLength - s.CipherPos < n) {
-      ReadCipherBlock(s);  // reports the damage
-      return true;
-    }
-    FillWindow(s, in);
-    const size_t run_start = s.OutputBuffer.size();
-    const int64_t window_end = s.SourceTextStart + static_cast<int64_t>(s.SourceText.size());
-    int64_t wanted = (threshold - static_cast<int64_t>(run_start) + n - 1) / n;
-    int64_t blocks = std::max<int64_t>(1, std::min((window_end - s.CipherPos) / n, wanted));
-    s.OutputBuffer.append(s.SourceText, static_cast<size_t>(s.CipherPos - s.SourceTextStart),
-                          static_cast<size_t>(blocks * n));
-    s.CipherPos += blocks * n;
-    multiplier.Apply(reinterpret_cast<uint8_t*>(s.OutputBuffer.data() + run_start),
-                     static_cast<size_t>(blocks));
-
-    if (!s.BatchMode) UpdateDecryptProgress(s, timing);
-
-    if (static_cast<int64_t>(s.OutputBuffer.size()) >= threshold) {
-      s.platform.ProcessEvents();
-      if (s.AbortRequested) {
-        s.OutputBuffer.clear();
-        DrainInto(s, out);
-        return false;
-      }
-      Flush(s, out);
-    }
-    if (s.CipherPos == s.CipherLength) return true;
-  }
+// Only once there is something to decrypt is the user's text given up for the result.
+void GiveUpText(ProgramState& s) {
+  const std::string pending_name = s.DecryptSourceName;
+  ClearText(s);
+  s.DecryptSourceName = pending_name;
 }
 
-void ForgetWindow(ProgramState& s) {
-  s.SourceText.clear();
-  s.SourceText.shrink_to_fit();
-  s.SourceTextStart = 0;
+// Starts a run over the encrypted file `in`, whose result the emptied working file
+// receives (and, in binary mode, holds for BinaryData).
+void StartRun(ProgramState& s, File& in) {
+  if (!s.BinaryMode) s.Form1.Text1.Text.clear();
+  s.CipherLength = in.Size();
+  StartProgress(s, "Decrypting");
+  s.BinaryData.clear();
+  if (s.BinaryMode) s.BinaryData.BackByFile(WorkingDirectory() + "/" + kWorkingFile);
+  s.OutputBuffer.clear();
+  ForgetWindow(s);
+  s.CipherPos = 0;
+  s.InputDamaged = false;
+}
+
+// The block loop. Returns the run's timing, or nothing when Escape abandoned it.
+std::optional<RunTiming> DecryptBlocks(ProgramState& s, File& in, WorkingFile& out) {
+  const BlockMultiplier multiplier(s.PalKey.data(), s.BlockLength);
+  RunTiming timing = StartTiming(s);
+  s.DecryptSourceName.clear();
+  while (s.CipherPos != s.CipherLength) {
+    if (s.CipherLength - s.CipherPos < s.BlockLength) {
+      ReadCipherBlock(s);  // reports the damage
+      break;
+    }
+    const size_t run_start = s.OutputBuffer.size();
+    TakeCipherBlocks(s, in);
+    MultiplyRun(s, multiplier, run_start);
+    if (!s.BatchMode) UpdateDecryptProgress(s, timing);
+    switch (AtFlushPoint(s)) {
+      case FlushPoint::kNotYet:
+        break;
+      case FlushPoint::kAbandon:
+        s.OutputBuffer.clear();
+        DrainInto(s, out);
+        ForgetWindow(s);
+        return std::nullopt;
+      case FlushPoint::kFlush:
+        Flush(s, out);
+        break;
+    }
+  }
+  ForgetWindow(s);
+  if (!s.OutputBuffer.empty()) Flush(s, out);
+  DrainInto(s, out);
+  return timing;
+}
+
+// Gives the result its name. A batch run ends the program here.
+void NameResult(ProgramState& s, const std::string& name) {
+  if (s.BatchMode) {
+    if (s.OutputNameGiven) {
+      RenameCommand(s);
+    } else {
+      RenameReplacing(kWorkingFile, BatchDecryptedName(name));
+    }
+    ExitProgram(s, s.InputDamaged ? kExitFailure : kExitOk);
+  }
+  ShowStatus(s, "Saving");
+  if (s.OutputNameGiven) {
+    RenameCommand(s);
+  } else {
+    s.DecryptSourceName = name;
+    SaveDecryptedOutput(s);
+    s.DecryptSourceName.clear();
+  }
+  StopProgress(s);
 }
 
 }  // namespace
 
 void DecryptCommand(ProgramState& s) {
-  CommandRunningMark running(s.CommandRunning);
-
-  if (s.DecryptSourceName.empty()) {
-    FileDialogRequest request;
-    request.Title = "Decrypt";
-    request.InitialDirectory = WorkingDirectory();
-    request.Flags = 1;
-    request.Filter = "Encrypted Files (*.enc)|*.enc";
-    std::optional<std::string> chosen = s.platform.OpenFileDialog(request);
-    if (!chosen) {
-      EndRefused(s);
-      return;
-    }
-    s.DecryptSourceName = BareName(*chosen, WorkingDirectory());
-  }
+  RunningCommand running(s);
+  if (!AskInDialog(s)) return EndRefused(s);
   // Checked on every road, the command line's included: without a key there are no
   // tables to decrypt with.
-  if (!s.KeyLoaded) {
-    s.platform.MessageBox("You need to open a key before decrypting.");
-    EndRefused(s);
-    return;
-  }
-  std::string name = s.DecryptSourceName;
-  if (name.empty()) name = s.platform.InputBox("Enter file to open and decrypt:");
-  if (name.empty()) {
-    EndRefused(s);
-    return;
-  }
-  name = EncryptedFileToOpen(name);
-
-  std::optional<int64_t> size = RegularFileSize(name);
-  if (!size || *size == 0) {
-    s.platform.MessageBox("No such file found.");
-    // An empty file of that name holds nothing to decrypt and goes, as it always has.
-    if (size) {
-      try {
-        RemoveFile(name);
-      } catch (const FileError&) {
-      }
-    }
-    EndRefused(s);
-    return;
-  }
+  if (!s.KeyLoaded) return Refuse(s, "You need to open a key before decrypting.");
+  std::optional<std::string> name = EncryptedFileName(s);
+  if (!name) return EndRefused(s);
+  if (RefuseMissing(s, *name)) return;
 
   try {
     // Held until the output has its final name: a second run in this folder would
     // otherwise empty "default.dec" under this one.
-    WorkingFolderLock folder_lock;
-    File in = File::OpenRead(name);
-    ::posix_fadvise(in.Descriptor(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    // Only now that there is something to decrypt is the user's text given up.
-    const std::string pending_name = s.DecryptSourceName;
-    ClearText(s);
-    s.DecryptSourceName = pending_name;
-
-    WorkingFile out(kWorkingFile, kPrivateMode);
-    if (!s.BinaryMode) s.Form1.Text1.Text.clear();
-    s.CipherLength = in.Size();
-    if (!s.BatchMode) StartProgress(s, "Decrypting");
-    s.BinaryData.clear();
-    if (s.BinaryMode) s.BinaryData.BackByFile(WorkingDirectory() + "/" + kWorkingFile);
-    s.OutputBuffer.clear();
-    ForgetWindow(s);
-    s.CipherPos = 0;
-    s.InputDamaged = false;
-    RunTiming timing = StartTiming(s);
-    s.DecryptSourceName.clear();
-
-    const bool finished = DecryptBlocks(s, in, out, timing);
-    ForgetWindow(s);
-    if (!finished) {
-      out.Close();
-      in.Close();
-      if (!s.BatchMode) AbandonProgress(s);
-      s.AbortRequested = false;
-      EndRefused(s);
-      return;
-    }
-    if (!s.OutputBuffer.empty()) Flush(s, out);
-    DrainInto(s, out);
+    FolderLock folder_lock;
+    File in = File::OpenRead(*name);
+    in.AdviseSequential();
+    GiveUpText(s);
+    // Decrypted data is private: the working file is readable by its owner only.
+    WorkingFile out(kWorkingFile, 0600);
+    StartRun(s, in);
+    std::optional<RunTiming> timing = DecryptBlocks(s, in, out);
     out.Close();
     in.Close();
-    if (!s.BatchMode) FinishProgress(s);
-
-    AppendLogLine(s, s.CipherLength, timing.start, "Decrypt");
-
-    if (s.BatchMode) {
-      if (s.OutputNameGiven) {
-        RenameCommand(s);
-      } else {
-        RenameReplacing(kWorkingFile, BatchDecryptedName(name));
-      }
-      ExitProgram(s, s.InputDamaged ? kExitFailure : kExitOk);
+    if (!timing) {
+      HideProgress(s);
+      s.AbortRequested = false;
+      return EndRefused(s);
     }
-
-    s.Form1.ProgressBar1.Value = 100;
-    s.Form1.Label1.Caption = "Saving";
-    RefreshWindow(s);
-    if (s.OutputNameGiven) {
-      RenameCommand(s);
-    } else {
-      s.DecryptSourceName = name;
-      SaveDecryptedOutput(s);
-      s.DecryptSourceName.clear();
-    }
-    StopProgress(s);
+    FinishProgress(s);
+    AppendLogLine(s, s.CipherLength, timing->start, "Decrypt");
+    NameResult(s, *name);
   } catch (const FileError& e) {
     ForgetWindow(s);
-    s.platform.MessageBox(e.what());
-    if (!s.BatchMode) AbandonProgress(s);
-    EndRefused(s);
-    return;
+    HideProgress(s);
+    return Refuse(s, e.what());
   }
   if (s.StartedWithFile) ResetCommandLineState(s);
 }

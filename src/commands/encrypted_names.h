@@ -8,10 +8,6 @@ namespace marrowlock {
 // part of a path only (after its last '/'), so a dot in a folder name never decides;
 // dots at the very start of the file name (".notes") are not extension dots.
 
-// `path` with its extension (after the last extension dot) replaced by `extension`,
-// or with "." + `extension` appended when it has none.
-std::string WithExtension(const std::string& path, const std::string& extension);
-
 // Final name of a file encrypted in binary mode: "dir/report.txt" -> "dir/report.enc".
 std::string EncryptedNameFor(const std::string& source);
 

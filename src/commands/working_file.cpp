@@ -1,19 +1,9 @@
 #include "commands/working_file.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 namespace marrowlock {
 namespace {
 
 constexpr size_t kWritePiece = size_t{1} << 20;
-
-// flock locks belong to an open file description: a second lock taken by this same
-// process through another descriptor would wait for itself forever.
-int lock_depth = 0;
 
 }  // namespace
 
@@ -40,24 +30,6 @@ int64_t WorkingFile::Drain() {
 void WorkingFile::Close() {
   Drain();
   file_.Close();
-}
-
-WorkingFolderLock::WorkingFolderLock() {
-  if (lock_depth++ > 0) return;
-  fd_ = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd_ < 0) return;
-  while (::flock(fd_, LOCK_EX) != 0) {
-    if (errno == EINTR) continue;
-    ::close(fd_);
-    fd_ = -1;
-    return;
-  }
-}
-
-WorkingFolderLock::~WorkingFolderLock() {
-  --lock_depth;
-  // Closing the descriptor releases the lock.
-  if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace marrowlock

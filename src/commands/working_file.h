@@ -29,35 +29,4 @@ class WorkingFile {
   std::string pending_;
 };
 
-// Serialises the runs that use the working files of the current folder: two programs
-// started in the same folder at once would otherwise write "default.enc" or
-// "default.dec" over each other. Holds an exclusive advisory lock (flock) on the
-// folder itself, so no lock file is left behind; a second run waits here until the
-// first lets go. Nested holders in one process share the lock. Where the folder
-// cannot be locked (a file system without flock) the run goes on unlocked.
-class WorkingFolderLock {
- public:
-  WorkingFolderLock();
-  ~WorkingFolderLock();
-  WorkingFolderLock(const WorkingFolderLock&) = delete;
-  WorkingFolderLock& operator=(const WorkingFolderLock&) = delete;
-
- private:
-  int fd_ = -1;
-};
-
-// Marks a long command as running for its whole life (so the window starts no second
-// command while events run) and restores the previous mark on every way out.
-class CommandRunningMark {
- public:
-  explicit CommandRunningMark(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
-  ~CommandRunningMark() { flag_ = previous_; }
-  CommandRunningMark(const CommandRunningMark&) = delete;
-  CommandRunningMark& operator=(const CommandRunningMark&) = delete;
-
- private:
-  bool& flag_;
-  bool previous_;
-};
-
 }  // namespace marrowlock

@@ -4,45 +4,16 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/output_file.h"
 #include "platform/paths.h"
+#include "state/progress_display.h"
 #include "state/window_commands.h"
 
 namespace marrowlock {
 namespace {
 
-// Decrypted data is private: its files are readable by their owner only.
-constexpr unsigned kDecryptedFileMode = 0600;
 // The copy of a source file updates its percentage at most this often, in seconds.
 constexpr double kCopyUpdateSeconds = 2.0;
-
-// Shows a refusal; in batch mode the program then ends with a failure status.
-void Refuse(ProgramState& s, const std::string& message) {
-  s.platform.MessageBox(message);
-  EndRefused(s);
-}
-
-void HideProgress(ProgramState& s) {
-  if (s.BatchMode) return;
-  s.Form1.ProgressBar1.Visible = false;
-  s.Form1.Label1.Visible = false;
-  RefreshWindow(s);
-}
-
-void ShowLabel1(ProgramState& s, const std::string& caption) {
-  s.Form1.Label1.Caption = caption;
-  RefreshWindow(s);
-}
-
-// The ".dec" rule: the extension of the file-name part becomes "dec", or ".dec" is
-// appended when it has none. Dots in folder names and leading dots of the file name
-// ("dir.v2/report", ".notes") are not extension dots.
-std::string WithDecExtension(const std::string& name) {
-  size_t start = FolderPart(name).size();
-  while (start < name.size() && name[start] == '.') ++start;
-  size_t dot = name.rfind('.');
-  if (dot == std::string::npos || dot < start) return name + ".dec";
-  return name.substr(0, dot + 1) + "dec";
-}
 
 bool BeginsWithLetter(const std::string& name) {
   std::string file = FileNamePart(name);
@@ -65,9 +36,7 @@ void CopyIntoBinaryData(ProgramState& s, const std::string& source) {
       s.BinaryData.Append(in.Read(s.ChunkSize));
       double now = s.platform.SecondsSinceMidnight();
       if (last_update == -1 || now >= last_update + kCopyUpdateSeconds) {
-        if (!s.BatchMode) {
-          ShowLabel1(s, "Saving" + s.LineBreak + " " + std::to_string(50 * i / full) + "%");
-        }
+        ShowStatus(s, "Saving" + s.LineBreak + " " + std::to_string(50 * i / full) + "%");
         last_update = now;
       }
     }
@@ -108,7 +77,7 @@ std::optional<std::string> SettleName(ProgramState& s, std::string& source) {
     return std::nullopt;
   }
   if (!s.RenameRequested) {
-    name = WithDecExtension(name);
+    name = WithExtension(name, "dec");
   } else {
     s.RenameRequested = false;
   }
@@ -133,17 +102,11 @@ void SaveDecryptedOutput(ProgramState& s) {
   const std::string& name = *settled;
   s.DecryptSourceName.clear();
 
-  if (!s.BatchMode) {
-    s.Form1.ProgressBar1.Value = 0;
-    s.Form1.ProgressBar1.Visible = true;
-    RefreshWindow(s);
-    s.Form1.Label1.Visible = true;
-    ShowLabel1(s, "Saving");
-  }
+  StartProgress(s, "Saving");
 
   try {
     if (!s.BinaryMode) {
-      ReplaceFile(name, kDecryptedFileMode, [&](File& out) { out.Write(s.Form1.Text1.Text); });
+      ReplaceFile(name, Access::kPrivate, [&](File& out) { out.Write(s.Form1.Text1.Text); });
     } else {
       // The source is read completely before the target is touched, so that a
       // rename onto the source's own name, or a copy with nothing to copy, never
@@ -164,8 +127,8 @@ void SaveDecryptedOutput(ProgramState& s) {
         }
         CopyIntoBinaryData(s, source);
       }
-      ReplaceFile(name, kDecryptedFileMode, [&](File& out) { s.BinaryData.WriteTo(out); });
-      if (!s.BatchMode) ShowLabel1(s, "Saving" + s.LineBreak + "100%");
+      ReplaceFile(name, Access::kPrivate, [&](File& out) { s.BinaryData.WriteTo(out); });
+      ShowStatus(s, "Saving" + s.LineBreak + "100%");
     }
   } catch (const FileError& e) {
     HideProgress(s);
@@ -174,8 +137,7 @@ void SaveDecryptedOutput(ProgramState& s) {
   }
 
   if (s.BatchMode) return;
-  s.Form1.ProgressBar1.Visible = false;
-  s.Form1.Label1.Visible = false;
+  HideProgress(s);
   s.Form1.Label5.Caption = "Decrypted File:(" + name + ")";
   RefreshWindow(s);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/output_file.h"
 #include "platform/paths.h"
 #include "state/window_commands.h"
 
@@ -28,11 +29,10 @@ void SaveTextCommand(ProgramState& s) {
 
     std::string name = BareName(*chosen, cwd);
     // The text goes to a temporary file first, so a failed save keeps the old file.
-    ReplaceFile(name, 0666, [&](File& out) { out.Write(s.Form1.Text1.Text); });
+    ReplaceFile(name, Access::kShared, [&](File& out) { out.Write(s.Form1.Text1.Text); });
     s.Form1.Label5.Caption = "Decrypted file(" + name + ")";
   } catch (const FileError& e) {
-    s.platform.MessageBox(e.what());
-    EndRefused(s);
+    Refuse(s, e.what());
     return;
   }
   RefreshWindow(s);

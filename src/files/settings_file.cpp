@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/file_system.h"
+#include "platform/output_file.h"
 #include "platform/system_paths.h"
 
 namespace marrowlock {

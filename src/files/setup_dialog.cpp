@@ -1,8 +1,5 @@
 #include "files/setup_dialog.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 
 #include "files/settings_file.h"
@@ -13,24 +10,15 @@
 namespace marrowlock {
 namespace {
 
-bool HasKeyExtension(const std::string& name) {
-  return name.size() >= 4 && AsciiLower(name.substr(name.size() - 4)) == ".mlk";
-}
-
 // File1's entries: the regular files of `directory` matching "*.mlk", the extension
 // compared without regard to case, in byte order. An unreadable folder lists nothing.
 std::vector<std::string> ListKeyFiles(const std::string& directory) {
   std::vector<std::string> names;
-  DIR* dir = ::opendir(directory.c_str());
-  if (!dir) return names;
-  while (const dirent* entry = ::readdir(dir)) {
-    std::string name = entry->d_name;
-    if (!HasKeyExtension(name)) continue;
-    struct stat st;
-    std::string full = directory == "/" ? "/" + name : directory + "/" + name;
-    if (::stat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode)) names.push_back(name);
+  for (const FolderEntry& entry : ListFolder(directory)) {
+    if (entry.is_regular_file && EndsWithIgnoringCase(entry.name, ".mlk")) {
+      names.push_back(entry.name);
+    }
   }
-  ::closedir(dir);
   std::sort(names.begin(), names.end());
   return names;
 }

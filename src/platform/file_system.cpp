@@ -1,31 +1,25 @@
 #include "platform/file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <vector>
+
+#include "platform/output_file.h"
 
 namespace marrowlock {
 namespace {
 
 std::string Reason(int error_number) { return std::strerror(error_number); }
-
-std::string DirectoryOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string BaseOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 void CopyContents(File& from, File& to) {
   std::vector<char> buffer(1 << 20);
@@ -36,10 +30,39 @@ void CopyContents(File& from, File& to) {
   }
 }
 
+// What is left of the write-failure hook's allowance, or -1 for no limit.
+int64_t BudgetFromEnvironment() {
+  const char* text = std::getenv("MARROWLOCK_FAIL_WRITES_AFTER");
+  if (text == nullptr || *text == '\0') return -1;
+  char* end = nullptr;
+  long long bytes = std::strtoll(text, &end, 10);
+  return (*end == '\0' && bytes >= 0) ? bytes : -1;
+}
+
+std::atomic<int64_t>& WriteBudget() {
+  static std::atomic<int64_t> budget{BudgetFromEnvironment()};
+  return budget;
+}
+
+// How many of `wanted` bytes the hook lets a write put down.
+size_t WriteAllowance(size_t wanted) {
+  std::atomic<int64_t>& budget = WriteBudget();
+  int64_t left = budget.load();
+  while (left >= 0) {
+    int64_t give = std::min(left, static_cast<int64_t>(wanted));
+    if (budget.compare_exchange_weak(left, left - give)) return static_cast<size_t>(give);
+  }
+  return wanted;
+}
+
 }  // namespace
 
+void FailWritesAfter(std::optional<int64_t> bytes) { WriteBudget() = bytes ? *bytes : -1; }
+
 FileError::FileError(std::string_view doing, std::string_view path, int error_number)
-    : FileError(doing, path, Reason(error_number)) {}
+    : FileError(doing, path, Reason(error_number)) {
+  error_number_ = error_number;
+}
 
 FileError::FileError(std::string_view doing, std::string_view path, std::string_view reason)
     : std::runtime_error("Cannot " + std::string(doing) + " " + std::string(path) + ": " +
@@ -88,6 +111,20 @@ File File::Create(const std::string& path, unsigned mode) {
   return File(fd, path);
 }
 
+File File::CreateExclusive(const std::string& path, Access access) {
+  const mode_t mode = access == Access::kPrivate ? 0600 : 0666;
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+  if (fd < 0) throw FileError("create", path, errno);
+  // The umask could only take rights away; this makes sure nobody else has any.
+  if (access == Access::kPrivate && ::fchmod(fd, 0600) != 0) {
+    int e = errno;
+    ::close(fd);
+    ::unlink(path.c_str());
+    throw FileError("create", path, e);
+  }
+  return File(fd, path);
+}
+
 File File::OpenAppend(const std::string& path, unsigned mode) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, mode);
   if (fd < 0) throw FileError("open", path, errno);
@@ -98,6 +135,11 @@ int64_t File::Size() const {
   struct stat st;
   if (::fstat(fd_, &st) != 0) throw FileError("read", path_, errno);
   return static_cast<int64_t>(st.st_size);
+}
+
+void File::AdviseSequential() const {
+  // Only advice: a file system that ignores it reads just as correctly.
+  ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
 std::string File::Read(int64_t count) {
@@ -138,7 +180,9 @@ void File::Write(std::string_view bytes) {
   const char* p = bytes.data();
   size_t left = bytes.size();
   while (left > 0) {
-    ssize_t put = ::write(fd_, p, left);
+    const size_t allowed = WriteAllowance(left);
+    if (allowed == 0) throw FileError("write", path_, ENOSPC);
+    ssize_t put = ::write(fd_, p, allowed);
     if (put < 0) {
       if (errno == EINTR) continue;
       throw FileError("write", path_, errno);
@@ -170,6 +214,33 @@ bool IsNonEmptyRegularFile(const std::string& path) {
   return size && *size > 0;
 }
 
+bool IsEmptyRegularFile(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+std::vector<FolderEntry> ListFolder(const std::string& folder) {
+  std::vector<FolderEntry> entries;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return entries;
+  const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
+  while (const dirent* entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat st;
+    bool regular = ::stat((prefix + name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    entries.push_back({std::move(name), regular});
+  }
+  ::closedir(dir);
+  return entries;
+}
+
 bool PathExists(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0;
@@ -187,20 +258,6 @@ void RemoveFile(const std::string& path) {
   if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw FileError("delete", path, errno);
 }
 
-File CreateTemporaryBeside(const std::string& path, unsigned mode, std::string* temp_path) {
-  std::string pattern = DirectoryOf(path) + "/." + BaseOf(path) + ".tmp-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  int fd = ::mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) throw FileError("create", path, errno);
-  *temp_path = name.data();
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, static_cast<mode_t>(mode) & ~mask);
-  // Failures are reported under the name the user knows, not the hidden temporary one.
-  return File::Adopt(fd, path);
-}
-
 void RenameReplacing(const std::string& from, const std::string& to) {
   if (::rename(from.c_str(), to.c_str()) == 0) return;
   int e = errno;
@@ -208,8 +265,9 @@ void RenameReplacing(const std::string& from, const std::string& to) {
   // Another file system: copy beside the target, then rename over it.
   File in = File::OpenRead(from);
   struct stat st;
-  const unsigned mode = ::fstat(in.Descriptor(), &st) == 0 ? st.st_mode & 07777 : 0666;
-  ReplaceFile(to, mode, [&](File& out) { CopyContents(in, out); });
+  const bool shared = ::fstat(in.Descriptor(), &st) == 0 && (st.st_mode & 077) != 0;
+  ReplaceFile(to, shared ? Access::kShared : Access::kPrivate,
+              [&](File& out) { CopyContents(in, out); });
   in.Close();
   RemoveFile(from);
 }
@@ -228,24 +286,17 @@ void RenameNoReplace(const std::string& from, const std::string& to) {
   throw FileError("rename " + from + " to", to, e);
 }
 
-void ReplaceFile(const std::string& path, unsigned mode, const std::function<void(File&)>& fill) {
-  std::string temp;
-  File out = CreateTemporaryBeside(path, mode, &temp);
-  try {
-    fill(out);
-    out.Sync();
-    out.Close();
-    // The temporary file lies in the target's folder, so this rename is one step:
-    // readers see the old file or the new one, never a mixture.
-    if (::rename(temp.c_str(), path.c_str()) != 0) throw FileError("write", path, errno);
-  } catch (...) {
-    ::unlink(temp.c_str());
-    throw;
+void SyncFolder(const std::string& folder) {
+  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) throw FileError("open folder", folder, errno);
+  // Some file systems cannot sync a folder and say so with EINVAL; they have
+  // nothing to lose.
+  if (::fsync(fd) != 0 && errno != EINVAL) {
+    int e = errno;
+    ::close(fd);
+    throw FileError("write folder", folder, e);
   }
-}
-
-void WriteFileReplacing(const std::string& path, std::string_view data, unsigned mode) {
-  ReplaceFile(path, mode, [&](File& out) { out.Write(data); });
+  ::close(fd);
 }
 
 std::string ReadWholeFile(const std::string& path) {
@@ -265,5 +316,7 @@ std::string WorkingDirectory() {
 void SetWorkingDirectory(const std::string& path) {
   if (::chdir(path.c_str()) != 0) throw FileError("change to folder", path, errno);
 }
+
+bool IsTerminal(int fd) { return ::isatty(fd) == 1; }
 
 }  // namespace marrowlock

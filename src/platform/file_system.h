@@ -1,12 +1,16 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
+
+// The file layer: every system call of the program is made here and in the other
+// files of this folder. Every operation checks its result and reports a failure as
+// a FileError whose message names the file and the system's reason.
 
 namespace marrowlock {
 
@@ -17,11 +21,21 @@ class FileError : public std::runtime_error {
  public:
   FileError(std::string_view doing, std::string_view path, int error_number);
   FileError(std::string_view doing, std::string_view path, std::string_view reason);
+  // The system's error number, or 0 when the reason is the program's own.
+  int error_number() const { return error_number_; }
+
+ private:
+  int error_number_ = 0;
 };
 
-// An open file, closed when it goes out of scope. Every operation checks its
-// result and throws FileError; a read that delivers fewer bytes than asked for
-// is a failure, not a silent short result.
+// Who may read a file that the program creates.
+enum class Access {
+  kPrivate,  // the owner only (0600), whatever the umask: anything that may hold plaintext
+  kShared,   // as the umask allows (0666 less the umask): encrypted data
+};
+
+// An open file, closed when it goes out of scope. A read that delivers fewer bytes
+// than asked for is a failure, not a silent short result.
 class File {
  public:
   File() = default;
@@ -31,10 +45,14 @@ class File {
   File& operator=(const File&) = delete;
   ~File();
 
-  // Opens an existing regular file for reading. Never creates a file.
+  // Opens an existing regular file for reading. Never creates a file, and never
+  // hangs on a FIFO: anything but a regular file is refused.
   static File OpenRead(const std::string& path);
   // Creates the file, or empties an existing one, for writing. `mode` applies to a new file.
   static File Create(const std::string& path, unsigned mode = 0666);
+  // Creates a new file for writing; fails when anything, even a dangling link, has
+  // the name already. Never follows a link.
+  static File CreateExclusive(const std::string& path, Access access);
   // Opens for appending at the end, creating the file when absent.
   static File OpenAppend(const std::string& path, unsigned mode = 0666);
 
@@ -46,6 +64,9 @@ class File {
   int Descriptor() const { return fd_; }
 
   int64_t Size() const;
+  // Tells the system that the file will be read once from start to end, so that it
+  // reads ahead further and drops what was read.
+  void AdviseSequential() const;
   // Reads exactly `count` bytes from the current position.
   std::string Read(int64_t count);
   // Reads exactly `count` bytes into `buffer`.
@@ -66,38 +87,51 @@ class File {
   std::string path_;
 };
 
+// Test hook, after LevelDB's fault-injecting Env: once `bytes` more bytes have been
+// written through File::Write, every further write fails with "No space left on
+// device", as on a full disk; nothing turns the hook off. Runs of the real program
+// take the number from the environment variable MARROWLOCK_FAIL_WRITES_AFTER.
+void FailWritesAfter(std::optional<int64_t> bytes);
+
 // Size of an existing regular file, or nothing: a missing name, a folder, a FIFO
 // or a device all count as "no such file" and are never opened.
 std::optional<int64_t> RegularFileSize(const std::string& path);
 // True for an existing regular file that holds at least one byte.
 bool IsNonEmptyRegularFile(const std::string& path);
+// True for a regular file of length 0 under this very name (a link does not count).
+bool IsEmptyRegularFile(const std::string& path);
 bool PathExists(const std::string& path);  // anything at all, even a dangling link
+bool IsDirectory(const std::string& path);
+// True when both names lead to one and the same existing file.
+bool SameFile(const std::string& a, const std::string& b);
+
+// An entry of a folder listing.
+struct FolderEntry {
+  std::string name;
+  bool is_regular_file = false;  // after following a link
+};
+// The entries of `folder` (without "." and ".."), in no particular order; an
+// unreadable folder lists nothing.
+std::vector<FolderEntry> ListFolder(const std::string& folder);
 
 // Deletes a regular file; a missing file is not an error.
 void RemoveFile(const std::string& path);
 // Gives `from` the name `to` in one step, replacing a file of that name. When the
-// two lie on different file systems the data is copied to a temporary file beside
-// `to`, which is then renamed over it, and `from` is removed.
+// two lie on different file systems the data is copied into a new file beside `to`,
+// which then takes its name, and `from` is removed.
 void RenameReplacing(const std::string& from, const std::string& to);
 // Renames `from` to `to` only when no file of that name exists; fails otherwise.
 void RenameNoReplace(const std::string& from, const std::string& to);
-// Replaces the file `path` with what `fill` writes, never leaving a partial file
-// under that name: `fill` writes to a fresh temporary file beside `path` (created
-// with `mode`, less the umask), which is synced and then renamed over `path`.
-// On any failure the temporary file is removed, the old `path` stays as it was,
-// and the FileError is passed on.
-void ReplaceFile(const std::string& path, unsigned mode, const std::function<void(File&)>& fill);
-// ReplaceFile with the bytes `data`.
-void WriteFileReplacing(const std::string& path, std::string_view data, unsigned mode = 0666);
-// A fresh, unique name beside `path` for a temporary file ("dir/.name.tmp-XXXXXX" style).
-// The returned File names `path` in its failure messages.
-File CreateTemporaryBeside(const std::string& path, unsigned mode, std::string* temp_path);
+// Flushes a folder's entries to the disk, so that a rename in it survives a power cut.
+void SyncFolder(const std::string& folder);
 
 // Reads a whole regular file.
 std::string ReadWholeFile(const std::string& path);
 
 std::string WorkingDirectory();
 void SetWorkingDirectory(const std::string& path);
-bool IsDirectory(const std::string& path);
+
+// True when the descriptor is a terminal.
+bool IsTerminal(int fd);
 
 }  // namespace marrowlock

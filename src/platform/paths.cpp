@@ -28,4 +28,24 @@ std::string AsciiLower(std::string text) {
   return text;
 }
 
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
+  if (text.size() < suffix.size()) return false;
+  return AsciiLower(std::string(text.substr(text.size() - suffix.size()))) ==
+         AsciiLower(std::string(suffix));
+}
+
+size_t ExtensionDot(const std::string& path, bool first) {
+  size_t start = FolderPart(path).size();
+  while (start < path.size() && path[start] == '.') ++start;
+  size_t dot = first ? path.find('.', start) : path.rfind('.');
+  if (dot == std::string::npos || dot < start) return std::string::npos;
+  return dot;
+}
+
+std::string WithExtension(const std::string& path, const std::string& extension) {
+  size_t dot = ExtensionDot(path);
+  if (dot == std::string::npos) return path + "." + extension;
+  return path.substr(0, dot + 1) + extension;
+}
+
 }  // namespace marrowlock

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace marrowlock {
 
@@ -18,5 +19,18 @@ std::string FolderPart(const std::string& path);
 
 // Lower-cases ASCII letters only; every other byte stays as it is.
 std::string AsciiLower(std::string text);
+// True when `text` ends with `suffix`, ASCII letters compared without regard to case.
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix);
+
+// Extensions look at the file-name part of a path only, so a dot in a folder name
+// never counts; dots at the very start of the file name (".notes") mark a hidden
+// file, not an extension.
+
+// Position in `path` of the last extension dot of its file-name part (the first one
+// when `first`), or npos when it has none.
+size_t ExtensionDot(const std::string& path, bool first = false);
+// `path` with its extension replaced by `extension`, or with "." + `extension`
+// appended when it has none: "dir/report.txt" -> "dir/report.enc".
+std::string WithExtension(const std::string& path, const std::string& extension);
 
 }  // namespace marrowlock

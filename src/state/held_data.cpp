@@ -8,7 +8,6 @@ namespace marrowlock {
 void HeldData::clear() {
   memory_.clear();
   memory_.shrink_to_fit();
-  backing_path_.clear();
   backing_.reset();
   size_ = 0;
 }
@@ -21,7 +20,6 @@ void HeldData::Append(std::string_view bytes) {
 void HeldData::BackByFile(const std::string& path) {
   clear();
   backing_ = std::make_shared<File>(File::OpenRead(path));
-  backing_path_ = path;
 }
 
 void HeldData::GrowBacked(int64_t count) { size_ += count; }

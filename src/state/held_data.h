@@ -19,8 +19,7 @@ class HeldData {
  public:
   bool empty() const { return size_ == 0; }
   int64_t size() const { return size_; }
-  bool IsFileBacked() const { return !backing_path_.empty(); }
-  const std::string& BackingPath() const { return backing_path_; }
+  bool IsFileBacked() const { return backing_ != nullptr; }
   // The bytes, when held in memory (empty when file-backed).
   const std::string& Memory() const { return memory_; }
 
@@ -38,7 +37,6 @@ class HeldData {
 
  private:
   std::string memory_;
-  std::string backing_path_;
   std::shared_ptr<File> backing_;
   int64_t size_ = 0;
 };

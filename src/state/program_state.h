@@ -19,8 +19,11 @@ using Cells = std::vector<uint8_t>;
 // (Form1, MLHelp, Dialog); the platform draws them.
 //
 // Sizes, positions and chunk counters are 64-bit, so any file size works.
+//
+// The fields that start-up sets get their start values from SetStartValues, which
+// the constructor calls too; the others start empty, zero or false.
 struct ProgramState {
-  explicit ProgramState(Platform& platform) : platform(platform) {}
+  explicit ProgramState(Platform& platform);
   ProgramState(const ProgramState&) = delete;
   ProgramState& operator=(const ProgramState&) = delete;
 
@@ -32,15 +35,15 @@ struct ProgramState {
   SetupDialog Dialog;
 
   // Flags.
-  bool BinaryMode = false;
-  bool AbortRequested = false;
-  bool KeyLoaded = false;
-  bool BatchMode = false;
-  bool UseDefaultKey = true;
-  bool OutputNameGiven = false;
+  bool BinaryMode;
+  bool AbortRequested;
+  bool KeyLoaded;
+  bool BatchMode;
+  bool UseDefaultKey;
+  bool OutputNameGiven;
   bool StartedWithFile = false;
-  bool RenameRequested = false;
-  bool TruncatedProduct = true;
+  bool RenameRequested;
+  bool TruncatedProduct;
 
   // The program's arguments joined with single blanks.
   std::string CommandLineText;
@@ -55,7 +58,7 @@ struct ProgramState {
   std::string KeyDirectory;
   std::string DefaultKeyName;
   std::string LogPath;
-  std::string LineBreak = "\r\n";
+  std::string LineBreak;
 
   // Setup dialog choice, kept from one opening of the dialog to the next.
   std::string ChosenKeyName;
@@ -66,7 +69,6 @@ struct ProgramState {
   HeldData BinaryData;
   std::string OutputBuffer;
   std::string ChunkBuffer;
-  char ByteBuffer = 0;
 
   // Positions and sizes.
   int64_t SourceLength = 0;
@@ -100,12 +102,12 @@ struct ProgramState {
   Cells PalKey;
   Cells ProductCells;
 
-  // Constants, set by StartUp.
-  int BlockLength = 16;
-  int64_t ChunkSize = 4001;
-  int64_t FlushThreshold = 1024;
-  int64_t DisplayLimit = 32000;
-  int ProgressInterval = 1;
+  // Constants.
+  int BlockLength;
+  int64_t ChunkSize;
+  int64_t FlushThreshold;
+  int64_t DisplayLimit;
+  int ProgressInterval;
 
   // A decryption met an encrypted file whose length is not a multiple of the
   // block length; batch mode then ends with a failure status.
@@ -118,5 +120,10 @@ struct ProgramState {
   // Text1 anew; text-mode Encrypt, Save and Rename refuse to run while it is set.
   bool Text1Unencodable = false;
 };
+
+// The start values: the key and block length of no key (16), text mode, no pending
+// flags, the constants (ChunkSize 4001, FlushThreshold 1024, DisplayLimit 32000,
+// ProgressInterval 1 second, LineBreak CR LF) and the log in the system folder.
+void SetStartValues(ProgramState& s);
 
 }  // namespace marrowlock

@@ -45,6 +45,11 @@ void EndRefused(ProgramState& s) {
   if (s.BatchMode) ExitProgram(s, kExitFailure);
 }
 
+void Refuse(ProgramState& s, const std::string& message) {
+  s.platform.MessageBox(message);
+  EndRefused(s);
+}
+
 void RefreshWindow(ProgramState& s) { s.platform.Redraw(); }
 
 void ResetCommandLineState(ProgramState& s) {

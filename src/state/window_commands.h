@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "state/program_exit.h"
 #include "state/program_state.h"
 
@@ -15,6 +17,8 @@ void ClearText(ProgramState& s);
 // Ends a refused or failed command: in batch mode the program ends with a failure
 // status; in the window the command just returns to its caller.
 void EndRefused(ProgramState& s);
+// Shows `message`, then ends the command as EndRefused does.
+void Refuse(ProgramState& s, const std::string& message);
 // Draws the main window now.
 void RefreshWindow(ProgramState& s);
 // Ends a command-line run: StartedWithFile, BatchMode and OutputNameGiven off,
@@ -22,5 +26,22 @@ void RefreshWindow(ProgramState& s);
 void ResetCommandLineState(ProgramState& s);
 // Shows the main window (command-line runs show it before their command).
 void ShowMainWindow(ProgramState& s);
+
+// Marks a long command (Encrypt, Decrypt, Load) as running for its whole life, so
+// that the window starts no second command while the first lets events run, and
+// restores the previous mark on every way out.
+class RunningCommand {
+ public:
+  explicit RunningCommand(ProgramState& s) : s_(s), was_running_(s.CommandRunning) {
+    s_.CommandRunning = true;
+  }
+  ~RunningCommand() { s_.CommandRunning = was_running_; }
+  RunningCommand(const RunningCommand&) = delete;
+  RunningCommand& operator=(const RunningCommand&) = delete;
+
+ private:
+  ProgramState& s_;
+  bool was_running_;
+};
 
 }  // namespace marrowlock

@@ -2,7 +2,7 @@
 
 #include "commands/command_fixture.h"
 #include "commands/operation_log.h"
-#include "commands/progress_display.h"
+#include "commands/throughput.h"
 
 namespace marrowlock {
 namespace {

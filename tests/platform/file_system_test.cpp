@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <map>
 
 #include <gtest/gtest.h>
 
+#include "platform/output_file.h"
 #include "support/temp_dir.h"
 
 namespace marrowlock {
@@ -58,6 +60,105 @@ TEST(FileSystemTest, WriteFileReplacingLeavesNoTemporaryBehind) {
   for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
   EXPECT_EQ(entries, 1);
   EXPECT_THROW(WriteFileReplacing("no-such-folder/t.txt", "x"), FileError);
+}
+
+int Entries(const std::string& folder) {
+  int entries = 0;
+  for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(folder)) ++entries;
+  return entries;
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st;
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st.st_mode & 07777;
+}
+
+TEST(OutputFileTest, TheTargetAppearsOnlyWhenPublishedAndNothingElseIsLeft) {
+  TempDir dir;
+  WriteFile("out.txt", "the old text");
+  {
+    OutputFile out("out.txt", Access::kShared);
+    out.file().Write("the new text");
+    EXPECT_EQ(ReadFile("out.txt"), "the old text") << "not before Publish";
+    out.Publish();
+  }
+  EXPECT_EQ(ReadFile("out.txt"), "the new text");
+  {
+    OutputFile dropped("dropped.txt", Access::kShared);
+    dropped.file().Write("never named");
+  }
+  EXPECT_FALSE(FileExists("dropped.txt"));
+  EXPECT_EQ(Entries(dir.path()), 1) << "no temporary file is left behind";
+}
+
+TEST(OutputFileTest, KeepingAnExistingTargetFailsAndChangesNothing) {
+  TempDir dir;
+  WriteFile("key.mlk", "precious");
+  OutputFile out("key.mlk", Access::kPrivate);
+  out.file().Write("other");
+  try {
+    out.Publish(OutputFile::Existing::kKeep);
+    FAIL() << "an existing file was replaced";
+  } catch (const FileError& e) {
+    EXPECT_STREQ(e.what(), "Cannot create key.mlk: File exists.");
+    EXPECT_EQ(e.error_number(), EEXIST);
+  }
+  EXPECT_EQ(ReadFile("key.mlk"), "precious");
+}
+
+TEST(OutputFileTest, PrivateFilesAreOwnerOnlyWhateverTheUmask) {
+  TempDir dir;
+  const mode_t old_mask = ::umask(0);
+  WriteFileReplacing("private.dec", "plain", Access::kPrivate);
+  WriteFileReplacing("shared.enc", "cipher", Access::kShared);
+  ::umask(022);
+  WriteFileReplacing("masked.enc", "cipher", Access::kShared);
+  ::umask(old_mask);
+  EXPECT_EQ(ModeOf("private.dec"), 0600u);
+  EXPECT_EQ(ModeOf("shared.enc"), 0666u);
+  EXPECT_EQ(ModeOf("masked.enc"), 0644u);
+}
+
+TEST(FileSystemTest, TheWriteFailureHookActsLikeAFullDisk) {
+  TempDir dir;
+  FailWritesAfter(10);
+  File out = File::Create("full.bin");
+  out.Write("12345");
+  try {
+    out.Write("6789abcdef");
+    FAIL() << "the write went through";
+  } catch (const FileError& e) {
+    EXPECT_STREQ(e.what(), "Cannot write full.bin: No space left on device.");
+  }
+  FailWritesAfter(std::nullopt);
+  out.Close();
+  EXPECT_EQ(ReadFile("full.bin"), "123456789a") << "what fitted was written";
+  EXPECT_THROW(
+      {
+        FailWritesAfter(0);
+        WriteFileReplacing("kept.txt", "anything");
+      },
+      FileError);
+  FailWritesAfter(std::nullopt);
+  EXPECT_FALSE(FileExists("kept.txt"));
+}
+
+TEST(FileSystemTest, FolderListingsAndSameFile) {
+  TempDir dir;
+  WriteFile("a.mlk", "k");
+  ::mkdir("sub.mlk", 0755);
+  ::symlink("a.mlk", "link.mlk");
+  ::symlink("nowhere", "dangling.mlk");
+  std::map<std::string, bool> regular;
+  for (const FolderEntry& e : ListFolder(dir.path())) regular[e.name] = e.is_regular_file;
+  EXPECT_EQ(regular,
+            (std::map<std::string, bool>{
+                {"a.mlk", true}, {"dangling.mlk", false}, {"link.mlk", true}, {"sub.mlk", false}}));
+  EXPECT_TRUE(ListFolder(dir / "missing").empty());
+  EXPECT_TRUE(SameFile("a.mlk", "link.mlk"));
+  EXPECT_FALSE(SameFile("a.mlk", "sub.mlk"));
+  EXPECT_FALSE(SameFile("dangling.mlk", "dangling.mlk"));
 }
 
 }  // namespace

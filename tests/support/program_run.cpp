@@ -23,8 +23,8 @@ double Now() {
 }
 
 // Runs in the child between fork and exec: only async-signal-safe calls.
-[[noreturn]] void StartChild(const ProgramRun& run, const char* const* argv, int in, int out,
-                             int err) {
+[[noreturn]] void StartChild(const ProgramRun& run, const char* const* argv,
+                             const char* const* envp, int in, int out, int err) {
   if (::chdir(run.folder.c_str()) != 0) ::_exit(126);
   if (run.file_size_limit) {
     ::signal(SIGXFSZ, SIG_IGN);
@@ -35,7 +35,7 @@ double Now() {
   ::dup2(in, 0);
   ::dup2(out, 1);
   ::dup2(err, 2);
-  ::execv(argv[0], const_cast<char* const*>(argv));
+  ::execve(argv[0], const_cast<char* const*>(argv), const_cast<char* const*>(envp));
   ::_exit(127);
 }
 
@@ -56,10 +56,14 @@ ProgramResult RunToEnd(const ProgramRun& run) {
   std::vector<const char*> argv = {run.program.c_str()};
   for (const std::string& arg : run.args) argv.push_back(arg.c_str());
   argv.push_back(nullptr);
+  std::vector<const char*> envp;
+  for (char** e = environ; *e != nullptr; ++e) envp.push_back(*e);
+  for (const std::string& setting : run.environment) envp.push_back(setting.c_str());
+  envp.push_back(nullptr);
 
   pid_t child = ::fork();
   if (child < 0) throw std::runtime_error("fork failed");
-  if (child == 0) StartChild(run, argv.data(), in, out, err);
+  if (child == 0) StartChild(run, argv.data(), envp.data(), in, out, err);
   ::close(in);
   ::close(out);
   ::close(err);

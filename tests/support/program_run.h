@@ -15,6 +15,7 @@ struct ProgramRun {
   std::string folder = ".";              // the working directory of the program
   std::string input;                     // its standard input
   std::optional<off_t> file_size_limit;  // RLIMIT_FSIZE, with SIGXFSZ ignored
+  std::vector<std::string> environment;  // "NAME=value" settings added to the test's own
   double timeout_seconds = 60;           // then it is killed and counted as hung
 };
 

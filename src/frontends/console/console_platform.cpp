@@ -1,22 +1,15 @@
 #include "frontends/console/console_platform.h"
 
-#include <sys/time.h>
-#include <time.h>
-#include <unistd.h>
-
 #include <filesystem>
 
 #include "files/setup_dialog.h"
+#include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "state/program_state.h"
 
 namespace marrowlock {
 namespace {
-
-bool HasKeyExtension(const std::string& name) {
-  return name.size() >= 4 && AsciiLower(name.substr(name.size() - 4)) == ".mlk";
-}
 
 // A typed path made absolute against the working directory, with "." and ".."
 // resolved, the way a folder list would show it.
@@ -45,7 +38,7 @@ std::optional<std::string> ConsolePlatform::Ask(const std::string& prompt) {
     line += static_cast<char>(c);
   }
   // A typed answer ends the prompt's line with its Enter; a piped one does not.
-  if (!any || !::isatty(::fileno(in_))) std::fputc('\n', err_);
+  if (!any || !IsTerminal(::fileno(in_))) std::fputc('\n', err_);
   if (!any) return std::nullopt;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
@@ -79,7 +72,7 @@ void ConsolePlatform::AnswerSetupDialog() {
   std::string path = AbsolutePath(*answer);
   std::string name = FileNamePart(path);
   // Asked again on the next wait, as the lists would still be waiting for a choice.
-  if (!HasKeyExtension(name)) {
+  if (!EndsWithIgnoringCase(name, ".mlk")) {
     MessageBox("Not a key file (*.mlk), " + *answer + ".");
     return;
   }
@@ -96,12 +89,6 @@ void ConsolePlatform::AnswerSetupDialog() {
   SetupOk(s);
 }
 
-double ConsolePlatform::SecondsSinceMidnight() {
-  timeval now;
-  ::gettimeofday(&now, nullptr);
-  tm local;
-  ::localtime_r(&now.tv_sec, &local);
-  return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + now.tv_usec / 1e6;
-}
+double ConsolePlatform::SecondsSinceMidnight() { return LocalSecondsSinceMidnight(); }
 
 }  // namespace marrowlock

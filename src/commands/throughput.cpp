@@ -1,9 +1,9 @@
-#include "commands/progress_display.h"
+#include "commands/throughput.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "state/window_commands.h"
+#include "state/progress_display.h"
 
 namespace marrowlock {
 namespace {
@@ -30,40 +30,6 @@ bool Due(ProgramState& s, RunTiming& t, double* now) {
 int Clamp(int64_t percent) { return static_cast<int>(std::clamp<int64_t>(percent, 0, 100)); }
 
 }  // namespace
-
-void StartProgress(ProgramState& s, const std::string& label) {
-  s.Form1.ProgressBar1.Visible = true;
-  s.Form1.ProgressBar1.Value = 0;
-  s.Form1.Label1.Caption = label;
-  s.Form1.Label1.Visible = true;
-  RefreshWindow(s);
-}
-
-void ShowPercent(ProgramState& s, int percent) {
-  s.Form1.ProgressBar1.Value = percent;
-  RefreshWindow(s);
-}
-
-void ShowRate(ProgramState& s, const std::string& label, const std::string& rate) {
-  s.Form1.Label1.Caption = label + s.LineBreak + rate;
-  RefreshWindow(s);
-}
-
-void FinishProgress(ProgramState& s) { ShowPercent(s, 100); }
-
-void StopProgress(ProgramState& s) {
-  s.Form1.ProgressBar1.Visible = false;
-  s.Form1.ProgressBar1.Value = 0;
-  s.Form1.Label1.Caption = "";
-  s.Form1.Label1.Visible = false;
-  RefreshWindow(s);
-}
-
-void AbandonProgress(ProgramState& s) {
-  s.Form1.ProgressBar1.Visible = false;
-  s.Form1.Label1.Visible = false;
-  RefreshWindow(s);
-}
 
 std::string RateText(int64_t bytes, double seconds) {
   double per_minute = static_cast<double>(bytes) * (60.0 / seconds);

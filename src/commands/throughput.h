@@ -7,17 +7,8 @@
 
 namespace marrowlock {
 
-// The progress bar ProgressBar1 and the status label Label1 of a running encryption
-// or decryption. None of these is used in batch mode.
-
-// Bar shown at 0, Label1 shows `label` ("Encrypting" or "Decrypting").
-void StartProgress(ProgramState& s, const std::string& label);
-void ShowPercent(ProgramState& s, int percent);
-// Label1 = label, LineBreak, rate text.
-void ShowRate(ProgramState& s, const std::string& label, const std::string& rate);
-void FinishProgress(ProgramState& s);   // bar at 100
-void StopProgress(ProgramState& s);     // bar and label hidden and reset
-void AbandonProgress(ProgramState& s);  // bar and label hidden, caption kept
+// The throughput shown while an encryption or decryption runs: how far it is and
+// how fast it goes, at most once per ProgressInterval, on the progress display.
 
 // The throughput text of `bytes` done in `seconds`: a space, the value with at most
 // one decimal and no zero before the point, then "KB/min", or "MB/min" from 1024 KB

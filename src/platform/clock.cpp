@@ -1,0 +1,16 @@
+#include "platform/clock.h"
+
+#include <sys/time.h>
+#include <time.h>
+
+namespace marrowlock {
+
+double LocalSecondsSinceMidnight() {
+  timeval now;
+  ::gettimeofday(&now, nullptr);
+  tm local;
+  ::localtime_r(&now.tv_sec, &local);
+  return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + now.tv_usec / 1e6;
+}
+
+}  // namespace marrowlock
