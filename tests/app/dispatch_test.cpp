@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "files/setup_dialog.h"
@@ -40,15 +42,15 @@ class DispatchTest : public ::testing::Test {
 
 TEST_F(DispatchTest, EachMenuEntryCallsItsCommand) {
   struct Row {
-    MenuEntry entry;
+    Command entry;
     std::string reached;
   };
   const std::vector<Row> rows = {
-      {MenuEntry::menuFileLoad, "dialog Load"},
-      {MenuEntry::menuFileEncrypt, "You need to open a key before encrypting."},
-      {MenuEntry::menuFileDecrypt, "dialog Decrypt"},
-      {MenuEntry::menuFileRename, "You first need to Load a file, or type in some text."},
-      {MenuEntry::menuKeyOpenNewKey, "dialog New Key"},
+      {Command::kLoad, "dialog Load"},
+      {Command::kEncrypt, "You need to open a key before encrypting."},
+      {Command::kDecrypt, "dialog Decrypt"},
+      {Command::kRename, "You first need to Load a file, or type in some text."},
+      {Command::kOpenKey, "dialog New Key"},
   };
   for (const Row& row : rows) {
     ScriptedPlatform p;
@@ -63,16 +65,16 @@ TEST_F(DispatchTest, EachMenuEntryCallsItsCommand) {
 
   s.Form1.Text1.Text = "typed";
   s.LoadedFileName = "pending";
-  OnMenu(s, MenuEntry::menuTextClear);
+  OnMenu(s, Command::kClear);
   EXPECT_EQ(s.Form1.Text1.Text, "");
   EXPECT_EQ(s.LoadedFileName, "");
 
   s.Form1.Text1.Text = "typed";
   platform.file_answers.push_back(std::nullopt);
-  OnMenu(s, MenuEntry::menuTextSave);
+  OnMenu(s, Command::kSaveText);
   EXPECT_EQ(Reached(), "dialog Save Text");
 
-  OnMenu(s, MenuEntry::menuHelpReadHelpfile);
+  OnMenu(s, Command::kHelp);
   EXPECT_TRUE(s.MLHelp.Visible);
   EXPECT_EQ(s.MLHelp.Text1.Text, "help text");
 
@@ -83,18 +85,18 @@ TEST_F(DispatchTest, EachMenuEntryCallsItsCommand) {
     EXPECT_TRUE(s.Dialog.Visible);
     SetupCancel(s);
   };
-  OnMenu(s, MenuEntry::menuKeyNewDefaultKey);
+  OnMenu(s, Command::kModifyDefaults);
   EXPECT_EQ(waits, 1);
   EXPECT_FALSE(s.Dialog.Visible);
 
-  EXPECT_THROW(OnMenu(s, MenuEntry::menuFileExit), ProgramExit);
+  EXPECT_THROW(OnMenu(s, Command::kExit), ProgramExit);
 }
 
 TEST_F(DispatchTest, TheBinaryModeEntryMovesTheCheckMarkButAltBAndTheToolbarDoNot) {
-  OnMenu(s, MenuEntry::menuOptionsBinaryMode);
+  OnMenu(s, Command::kBinaryMode);
   EXPECT_TRUE(s.BinaryMode);
   EXPECT_TRUE(s.Form1.BinaryModeChecked);
-  OnMenu(s, MenuEntry::menuOptionsBinaryMode);
+  OnMenu(s, Command::kBinaryMode);
   EXPECT_FALSE(s.BinaryMode);
   EXPECT_FALSE(s.Form1.BinaryModeChecked);
 
@@ -223,12 +225,10 @@ TEST_F(DispatchTest, WhileACommandRunsOnlyEscapeExitHelpAndRefreshAct) {
     EXPECT_TRUE(OnKey(s, Alt(key))) << key;  // matched, so the focused element never sees it
   }
   EXPECT_TRUE(OnKey(s, KeyPress{kKeyP, true, true, true}));
-  for (int position = 1; position <= 9; ++position) OnToolbar(s, position);
-  for (MenuEntry entry :
-       {MenuEntry::menuFileLoad, MenuEntry::menuFileEncrypt, MenuEntry::menuFileDecrypt,
-        MenuEntry::menuFileRename, MenuEntry::menuKeyOpenNewKey, MenuEntry::menuKeyNewDefaultKey,
-        MenuEntry::menuTextClear, MenuEntry::menuTextSave, MenuEntry::menuOptionsBinaryMode,
-        MenuEntry::menuHelpReadHelpfile}) {
+  for (int position = 1; position <= 8; ++position) OnToolbar(s, position);
+  for (Command entry :
+       {Command::kLoad, Command::kEncrypt, Command::kDecrypt, Command::kRename, Command::kOpenKey,
+        Command::kModifyDefaults, Command::kClear, Command::kSaveText, Command::kBinaryMode}) {
     OnMenu(s, entry);
   }
   EXPECT_EQ(Reached(), "");
@@ -246,8 +246,37 @@ TEST_F(DispatchTest, WhileACommandRunsOnlyEscapeExitHelpAndRefreshAct) {
   EXPECT_GT(platform.redraws, redraws);
   EXPECT_TRUE(OnKey(s, Plain(kKeyF1)));
   EXPECT_TRUE(s.MLHelp.Visible);
+  s.MLHelp.Visible = false;
+  OnMenu(s, Command::kHelp);
+  EXPECT_TRUE(s.MLHelp.Visible);
   EXPECT_THROW(OnKey(s, Alt(kKeyX)), ProgramExit);
-  EXPECT_THROW(OnMenu(s, MenuEntry::menuFileExit), ProgramExit);
+  EXPECT_THROW(OnMenu(s, Command::kExit), ProgramExit);
+  EXPECT_THROW(OnToolbar(s, 9), ProgramExit);
+}
+
+// The menu bar, the keyboard table and the toolbar are all drawn from one table.
+TEST(CommandTableTest, EachWayToStartACommandIsNamedOnce) {
+  std::set<std::string> elements;
+  std::set<std::tuple<int, bool, bool, bool>> keys;
+  std::set<int> positions;
+  for (const CommandRow& row : CommandTable()) {
+    EXPECT_EQ(&RowOf(row.command), &row);
+    if (row.menu.menu) {
+      EXPECT_TRUE(elements.insert(row.menu.element).second) << row.menu.element;
+    }
+    if (row.key.key) {
+      EXPECT_TRUE(keys.insert({row.key.key, row.key.shift, row.key.ctrl, row.key.alt}).second);
+      EXPECT_EQ(RowOfKey({row.key.key, row.key.shift, row.key.ctrl, row.key.alt}), &row);
+    }
+    if (row.button.position) {
+      EXPECT_TRUE(positions.insert(row.button.position).second);
+      EXPECT_EQ(RowOfButton(row.button.position), &row);
+    }
+  }
+  EXPECT_EQ(elements.size(), 11u);
+  EXPECT_EQ(keys.size(), 14u);
+  EXPECT_EQ(positions, (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(RowOfKey({kKeyE, true, false, true}), nullptr) << "Shift+Alt+E is not Alt+E";
 }
 
 TEST_F(DispatchTest, TextWithCharactersWithoutABytesIsNotWrittenAnywhere) {
@@ -256,9 +285,9 @@ TEST_F(DispatchTest, TextWithCharactersWithoutABytesIsNotWrittenAnywhere) {
   EXPECT_TRUE(OnKey(s, Alt(kKeyE)));
   EXPECT_TRUE(OnKey(s, Alt(kKeyS)));
   EXPECT_TRUE(OnKey(s, Alt(kKeyR)));
-  OnMenu(s, MenuEntry::menuFileEncrypt);
-  OnMenu(s, MenuEntry::menuTextSave);
-  OnMenu(s, MenuEntry::menuFileRename);
+  OnMenu(s, Command::kEncrypt);
+  OnMenu(s, Command::kSaveText);
+  OnMenu(s, Command::kRename);
   OnToolbar(s, 3);
   OnToolbar(s, 4);
   OnToolbar(s, 5);

@@ -12,6 +12,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstring>
 
 #include "frontends/qt/app_icon.h"
 #include "frontends/qt/qt_platform.h"
@@ -113,77 +114,75 @@ MainWindowView::MainWindowView(QtPlatform& platform, ProgramState& s)
   Draw();
 }
 
-QAction* MainWindowView::AddEntry(QMenu* menu, const char* caption, const char* name,
-                                  MenuEntry entry) {
-  QAction* action = menu->addAction(QString::fromLatin1(caption));
-  action->setObjectName(QLatin1String(name));
-  connect(action, &QAction::triggered, this,
-          [this, entry] { platform_.RunHandler([this, entry] { OnMenu(s_, entry); }); });
-  return action;
-}
-
 void MainWindowView::BuildMenus() {
-  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-  AddEntry(file, "&Load", "menuFileLoad", MenuEntry::menuFileLoad);
-  AddEntry(file, "&Encrypt", "menuFileEncrypt", MenuEntry::menuFileEncrypt);
-  AddEntry(file, "&Decrypt", "menuFileDecrypt", MenuEntry::menuFileDecrypt);
-  AddEntry(file, "&Rename", "menuFileRename", MenuEntry::menuFileRename);
-  file->addSeparator()->setObjectName(QStringLiteral("SepBar"));
-  AddEntry(file, "e&Xit", "menuFileExit", MenuEntry::menuFileExit);
-
-  QMenu* key = menuBar()->addMenu(QStringLiteral("&Key"));
-  AddEntry(key, "&New key", "menuKeyOpenNewKey", MenuEntry::menuKeyOpenNewKey);
-  AddEntry(key, "&Modify Defaults", "menuKeyNewDefaultKey", MenuEntry::menuKeyNewDefaultKey);
-
-  QMenu* text = menuBar()->addMenu(QStringLiteral("&Text"));
-  AddEntry(text, "&Clear", "menuTextClear", MenuEntry::menuTextClear);
-  AddEntry(text, "&Save", "menuTextSave", MenuEntry::menuTextSave);
-
-  QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
-  binary_mode_entry_ =
-      AddEntry(options, "&BinaryMode", "menuOptionsBinaryMode", MenuEntry::menuOptionsBinaryMode);
-  binary_mode_entry_->setCheckable(true);
-
-  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-  QAction* read_help =
-      AddEntry(help, "&Read Helpfile", "menuHelpReadHelpfile", MenuEntry::menuHelpReadHelpfile);
-  connect(read_help, &QAction::triggered, this, [this] { platform_.BringUpHelp(); });
+  QMenu* menu = nullptr;
+  const char* menu_caption = nullptr;
+  for (const CommandRow& row : CommandTable()) {
+    if (row.menu.menu == nullptr) continue;
+    if (menu_caption == nullptr || std::strcmp(menu_caption, row.menu.menu) != 0) {
+      menu = menuBar()->addMenu(QString::fromLatin1(row.menu.menu));
+      menu_caption = row.menu.menu;
+    }
+    if (row.menu.separator_before) menu->addSeparator()->setObjectName(QStringLiteral("SepBar"));
+    QAction* action = menu->addAction(QString::fromLatin1(row.menu.caption));
+    action->setObjectName(QLatin1String(row.menu.element));
+    const Command command = row.command;
+    connect(action, &QAction::triggered, this,
+            [this, command] { platform_.RunHandler([this, command] { OnMenu(s_, command); }); });
+    if (command == Command::kBinaryMode) {
+      binary_mode_entry_ = action;
+      action->setCheckable(true);
+    }
+    if (command == Command::kHelp) {
+      connect(action, &QAction::triggered, this, [this] { platform_.BringUpHelp(); });
+    }
+  }
 }
 
-void MainWindowView::BuildToolbar() {
-  struct Button {
-    const char* caption;
+namespace {
+
+// The toolbar's pictures: the desktop theme's icon where it has one, else Qt's own.
+QIcon ButtonIcon(const QStyle& style, const std::string& key) {
+  struct Picture {
     const char* key;
-    const char* tooltip;
     const char* theme_icon;
     QStyle::StandardPixmap fallback;
   };
-  static const Button kButtons[] = {
-      {"Load", "load", "Load File", "document-open", QStyle::SP_DialogOpenButton},
-      {"Clear", "clear", "Clear Text", "edit-clear", QStyle::SP_DialogResetButton},
-      {"Save", "save", "Save Text", "document-save", QStyle::SP_DialogSaveButton},
-      {"Rename", "rename", "Rename File", "document-save-as", QStyle::SP_FileLinkIcon},
-      {"Encrypt", "encrypt", "Encrypt", "document-encrypt", QStyle::SP_ArrowUp},
-      {"Decrypt", "decrypt", "Decrypt", "document-decrypt", QStyle::SP_ArrowDown},
-      {"New Key", "newkey", "New Key", "dialog-password", QStyle::SP_DriveHDIcon},
-      {"Binary", "binary", "Toggle BinaryMode", "view-list-details",
-       QStyle::SP_FileDialogContentsView},
-      {"Exit", "exit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
+  static const Picture kPictures[] = {
+      {"load", "document-open", QStyle::SP_DialogOpenButton},
+      {"clear", "edit-clear", QStyle::SP_DialogResetButton},
+      {"save", "document-save", QStyle::SP_DialogSaveButton},
+      {"rename", "document-save-as", QStyle::SP_FileLinkIcon},
+      {"encrypt", "document-encrypt", QStyle::SP_ArrowUp},
+      {"decrypt", "document-decrypt", QStyle::SP_ArrowDown},
+      {"newkey", "dialog-password", QStyle::SP_DriveHDIcon},
+      {"binary", "view-list-details", QStyle::SP_FileDialogContentsView},
+      {"exit", "application-exit", QStyle::SP_DialogCloseButton},
   };
+  for (const Picture& p : kPictures) {
+    if (key == p.key) {
+      return QIcon::fromTheme(QLatin1String(p.theme_icon), style.standardIcon(p.fallback));
+    }
+  }
+  return QIcon();
+}
+
+}  // namespace
+
+void MainWindowView::BuildToolbar() {
   toolbar_ = addToolBar(QStringLiteral("Toolbar1"));
   toolbar_->setObjectName(QStringLiteral("Toolbar1"));
   toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   toolbar_->setMovable(false);
-  int position = 1;
-  for (const Button& b : kButtons) {
-    QIcon icon = QIcon::fromTheme(QLatin1String(b.theme_icon), style()->standardIcon(b.fallback));
-    QAction* action = toolbar_->addAction(icon, QString::fromLatin1(b.caption));
+  for (int position = 1; const CommandRow* row = RowOfButton(position); ++position) {
+    const ButtonPlace& b = row->button;
+    QAction* action =
+        toolbar_->addAction(ButtonIcon(*style(), b.key), QString::fromLatin1(b.caption));
     action->setObjectName(QLatin1String(b.key));
     action->setToolTip(QString::fromLatin1(b.tooltip));
     connect(action, &QAction::triggered, this, [this, position] {
       platform_.RunHandler([this, position] { OnToolbar(s_, position); });
     });
-    ++position;
   }
 }
 

@@ -56,7 +56,6 @@ class MainWindowView : public QMainWindow {
  private:
   void BuildMenus();
   void BuildToolbar();
-  QAction* AddEntry(QMenu* menu, const char* caption, const char* name, MenuEntry entry);
   void Text1Edited();
 
   QtPlatform& platform_;
