@@ -19,7 +19,8 @@ constexpr char kHiddenPrefix[] = ".mlk-";
 // Six characters that make a hidden name unique in its folder.
 std::string RandomSuffix() {
   static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  static std::mt19937_64 random{std::random_device{}()};
+  // One generator per thread: several threads may make output files at once.
+  thread_local std::mt19937_64 random{std::random_device{}()};
   std::string suffix;
   for (int i = 0; i < 6; ++i) suffix += kLetters[random() % (sizeof(kLetters) - 1)];
   return suffix;
