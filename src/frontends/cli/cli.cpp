@@ -90,6 +90,9 @@ int RunCli(const std::vector<std::string>& args) {
     PrintToolMessage(e.what());
   } catch (const FileError& e) {
     PrintToolMessage(ToolMessage(e));
+  } catch (const std::exception& e) {
+    // Out of memory, or no thread to be had: said plainly rather than aborting.
+    PrintToolMessage(e.what());
   }
   return kExitFailure;
 }

@@ -13,8 +13,8 @@ namespace {
 // A multiple of every block length.
 constexpr size_t kBufferBytes = size_t{1} << 20;
 
-std::string_view Bytes(const std::vector<uint8_t>& bytes, size_t size) {
-  return std::string_view(reinterpret_cast<const char*>(bytes.data()), size);
+std::string_view Bytes(const std::unique_ptr<uint8_t[]>& bytes, size_t size) {
+  return std::string_view(reinterpret_cast<const char*>(bytes.get()), size);
 }
 
 }  // namespace
@@ -38,11 +38,14 @@ StreamCipher::StreamCipher(int threads) : threads_(threads) {}
 void StreamCipher::Fill(Reading& r, Buffer& buffer) {
   // Room for a full buffer and the last block that an encryption completes.
   const size_t room = kBufferBytes + static_cast<size_t>(r.n);
-  if (buffer.bytes.size() < room) buffer.bytes.resize(room);
-  std::memcpy(buffer.bytes.data(), r.carry.data(), r.carry.size());
+  if (buffer.capacity < room) {
+    buffer.bytes.reset(new uint8_t[room]);
+    buffer.capacity = room;
+  }
+  std::memcpy(buffer.bytes.get(), r.carry.data(), r.carry.size());
   buffer.size = r.carry.size();
   while (!r.at_end && buffer.size < kBufferBytes) {
-    const int64_t got = r.in.ReadSome(reinterpret_cast<char*>(buffer.bytes.data() + buffer.size),
+    const int64_t got = r.in.ReadSome(reinterpret_cast<char*>(buffer.bytes.get() + buffer.size),
                                       static_cast<int64_t>(kBufferBytes - buffer.size));
     if (got == 0) {
       r.at_end = true;
@@ -57,7 +60,7 @@ void StreamCipher::Fill(Reading& r, Buffer& buffer) {
   buffer.size = whole;
   if (!r.at_end) return;
   if (r.direction == Direction::kEncrypt) {
-    if (FinalPlainBlock(r.carry, r.outcome.bytes_read, r.n, buffer.bytes.data() + whole)) {
+    if (FinalPlainBlock(r.carry, r.outcome.bytes_read, r.n, buffer.bytes.get() + whole)) {
       buffer.size += static_cast<size_t>(r.n);
     }
   } else {
@@ -76,7 +79,7 @@ StreamOutcome StreamCipher::Run(Direction direction, const BlockMultiplier& mult
   Buffer* spare = &buffers_[2];
   Fill(reading, *current);
   for (;;) {
-    threads_.Start(multiplier, current->bytes.data(), current->size / n);
+    threads_.Start(multiplier, current->bytes.get(), current->size / n);
     // The helpers work on `current` until Finish; whatever fails meanwhile must not
     // leave them working on a buffer that is given up.
     try {

@@ -3,7 +3,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "cipher/block_multiplier.h"
 #include "cipher/parallel_transform.h"
@@ -39,8 +39,11 @@ class StreamCipher {
                     std::atomic<int64_t>& progress);
 
  private:
+  // Memory that is only reserved until used, so that a small file touches a page or
+  // two of it, however many files run at once.
   struct Buffer {
-    std::vector<uint8_t> bytes;
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t capacity = 0;
     size_t size = 0;
   };
   struct Reading;
