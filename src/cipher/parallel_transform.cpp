@@ -65,13 +65,16 @@ void ParallelTransform::Start(const BlockMultiplier& multiplier, uint8_t* blocks
 void ParallelTransform::Finish() {
   std::shared_ptr<Run> run;
   {
+    // Left in place for the helpers that have not woken yet: taken away now, it would
+    // leave the whole run to the caller.
     std::lock_guard<std::mutex> lock(mutex_);
-    run = std::move(run_);
+    run = run_;
   }
   if (!run) return;
   Work(*run);
   std::unique_lock<std::mutex> lock(mutex_);
   done_.wait(lock, [&] { return run->pieces_done.load() == run->pieces; });
+  run_.reset();
 }
 
 void ParallelTransform::Help() {
