@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "cipher/stream_framing.h"
+#include "platform/writeback.h"
 
 namespace marrowlock {
 namespace {
@@ -69,8 +70,17 @@ void StreamCipher::Fill(Reading& r, Buffer& buffer) {
   r.carry.clear();
 }
 
+// Writes a buffer's blocks, and has the disk start taking them at once: the output is
+// synced before it takes its name, and by then most of it is written.
+void StreamCipher::Put(File& out, const Buffer& buffer) {
+  out.Write(Bytes(buffer.bytes, buffer.size));
+  StartWriteback(out, written_, static_cast<int64_t>(buffer.size));
+  written_ += static_cast<int64_t>(buffer.size);
+}
+
 StreamOutcome StreamCipher::Run(Direction direction, const BlockMultiplier& multiplier, File& in,
                                 File& out, std::atomic<int64_t>& progress) {
+  written_ = 0;
   Reading reading{direction, multiplier.BlockLength(), in, progress, {}, false, {}};
   const size_t n = static_cast<size_t>(reading.n);
   Buffer* writing = nullptr;  // multiplied, to be written
@@ -83,7 +93,7 @@ StreamOutcome StreamCipher::Run(Direction direction, const BlockMultiplier& mult
     // The helpers work on `current` until Finish; whatever fails meanwhile must not
     // leave them working on a buffer that is given up.
     try {
-      if (writing != nullptr) out.Write(Bytes(writing->bytes, writing->size));
+      if (writing != nullptr) Put(out, *writing);
       if (reading.at_end) {
         next->size = 0;
       } else {
@@ -100,7 +110,7 @@ StreamOutcome StreamCipher::Run(Direction direction, const BlockMultiplier& mult
     current = next;
     next = spare;
   }
-  out.Write(Bytes(writing->bytes, writing->size));
+  Put(out, *writing);
   return reading.outcome;
 }
 

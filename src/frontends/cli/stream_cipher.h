@@ -48,9 +48,11 @@ class StreamCipher {
   };
   struct Reading;
   void Fill(Reading& reading, Buffer& buffer);
+  void Put(File& out, const Buffer& buffer);
 
   ParallelTransform threads_;
   std::array<Buffer, 3> buffers_;
+  int64_t written_ = 0;  // bytes of the current stream written so far
 };
 
 }  // namespace marrowlock
