@@ -4,13 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "cipher/stream_transform.h"
+
 namespace marrowlock {
 
 // What marrowlock-cli was asked to do.
 enum class CliCommand { kEncrypt, kDecrypt, kKey, kHelp, kVersion };
-
-// The work of `encrypt` and of `decrypt`.
-enum class Direction { kEncrypt, kDecrypt };
 
 struct CliOptions {
   CliCommand command = CliCommand::kHelp;

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "frontends/cli/stream_cipher.h"
+#include "cipher/stream_transform.h"
 #include "frontends/cli/tool_message.h"
 #include "platform/output_file.h"
 #include "platform/processors.h"
@@ -52,7 +52,7 @@ void CheckDamage(const Call& call, const StreamOutcome& outcome) {
                    " bytes were left out (the blocks before them were decrypted)");
 }
 
-void RunJob(Call& call, const FileJob& job, StreamCipher& cipher) {
+void RunJob(Call& call, const FileJob& job, StreamTransform& cipher) {
   const bool to_standard_output = job.output == "-";
   // Checked before any work, and again when the output takes its name: an output
   // that appears meanwhile is still never replaced.
@@ -80,7 +80,7 @@ void RunJob(Call& call, const FileJob& job, StreamCipher& cipher) {
 
 // One thread's share of the call: jobs taken one after the other until none is left.
 void Work(Call& call, int threads_per_job) {
-  StreamCipher cipher(threads_per_job);
+  StreamTransform cipher(threads_per_job);
   for (;;) {
     const size_t index = call.next_job.fetch_add(1);
     if (index >= call.jobs.size()) return;
