@@ -38,6 +38,21 @@ void ReadSourceChunk(ProgramState& s, int64_t count, std::string& out) {
   }
 }
 
+void ReadSourceAhead(ProgramState& s) {
+  if (!s.SourceFileNumber.IsOpen()) return;
+  const int64_t buffered = static_cast<int64_t>(s.SourceReadAhead.size()) - s.SourceReadAheadPos;
+  if (buffered >= kReadAheadSize) return;
+  s.SourceReadAhead.erase(0, static_cast<size_t>(s.SourceReadAheadPos));
+  s.SourceReadAheadPos = 0;
+  const size_t kept = s.SourceReadAhead.size();
+  s.SourceReadAhead.resize(kept + static_cast<size_t>(kReadAheadSize));
+  int64_t got = 0;
+  for (int64_t more = 1; more > 0 && got < kReadAheadSize; got += more) {
+    more = s.SourceFileNumber.ReadSome(s.SourceReadAhead.data() + kept + got, kReadAheadSize - got);
+  }
+  s.SourceReadAhead.resize(kept + static_cast<size_t>(got));
+}
+
 void ReadPlainBlock(ProgramState& s) {
   const int n = s.BlockLength;
   EnsureCells(s.PlainBlock, n);

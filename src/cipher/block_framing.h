@@ -29,6 +29,11 @@ void ReadPlainBlock(ProgramState& s);
 // early is a FileError.
 void ReadSourceChunk(ProgramState& s, int64_t count, std::string& out);
 
+// While the source file is open, reads its next piece into SourceReadAhead when
+// what that holds runs short, so that batch mode can read while other threads
+// multiply. Reading past the end is left to ReadSourceChunk to notice.
+void ReadSourceAhead(ProgramState& s);
+
 // Takes the next N-byte block of the data being decrypted into CipherBlock; returns
 // false, after reporting a damaged file when two or more bytes are left, when fewer
 // than N bytes remain (and then sets InputDamaged when any byte is left over).

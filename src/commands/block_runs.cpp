@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cipher/block_framing.h"
 #include "cipher/parallel_transform.h"
 #include "platform/processors.h"
 
@@ -34,7 +35,16 @@ void MultiplyRun(ProgramState& s, const BlockMultiplier& multiplier, size_t run_
   uint8_t* blocks = reinterpret_cast<uint8_t*>(s.OutputBuffer.data() + run_start);
   const size_t count = bytes / static_cast<size_t>(s.BlockLength);
   if (s.BatchMode) {
-    BatchThreads().Apply(multiplier, blocks, count);
+    // An encryption's next source bytes are read while the helpers multiply.
+    ParallelTransform& threads = BatchThreads();
+    threads.Start(multiplier, blocks, count);
+    try {
+      ReadSourceAhead(s);
+    } catch (...) {
+      threads.Finish();
+      throw;
+    }
+    threads.Finish();
   } else {
     multiplier.Apply(blocks, count);
   }
