@@ -133,6 +133,7 @@ void BlockMultiplier::Apply(uint8_t* blocks, size_t count) const {
 // products. With the length fixed when compiling (kLimbs, else 0 and `any_limbs`
 // gives it), every loop unrolls, the limbs sit at fixed places and the accumulators
 // stay in registers: N = 256 runs about 15% faster.
+// Kept apart: inlined into the block loop, it is no longer unrolled.
 template <size_t kLimbs>
 __attribute__((noinline)) void LowProduct(size_t any_limbs, const uint64_t* a, const uint64_t* b,
                                           uint64_t* r) {
