@@ -30,6 +30,11 @@ class FuzzPlatform : public Platform {
   double SecondsSinceMidnight() override { return 0.0; }
 };
 
+// Stops the fuzzer with a finding when `condition` does not hold.
+inline void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
 // A private folder for one fuzzing process: the working directory and MARROWLOCK_HOME,
 // made once and reused by every input.
 inline const std::string& FuzzFolder() {

@@ -13,14 +13,6 @@
 #include "platform/file_system.h"
 #include "state/program_state.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace marrowlock;
   FuzzFolder();

@@ -19,10 +19,6 @@
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
 std::string ReadAll(const std::string& path) { return marrowlock::ReadWholeFile(path); }
 
 }  // namespace

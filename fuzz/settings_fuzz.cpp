@@ -11,13 +11,7 @@
 #include "platform/file_system.h"
 #include "platform/system_paths.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
+using marrowlock::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   marrowlock::FuzzFolder();

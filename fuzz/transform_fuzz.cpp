@@ -13,14 +13,6 @@
 #include "fuzz_platform.h"
 #include "state/program_state.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
-
 // Input: one byte choosing N and the product mode, one byte for an N outside the six,
 // then the N-byte multiplier, then the blocks (the last, short one is dropped).
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
