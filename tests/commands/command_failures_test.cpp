@@ -71,7 +71,7 @@ TEST_F(CommandTest, ShortEncryptedFilesDecryptTheirWholeBlocksAndReportDamageFro
     s.DecryptSourceName = "d.enc";
     DecryptCommand(s);
     EXPECT_EQ(ReadFile("d.dec"), ReferenceTransform(blocks, key.pal));
-    EXPECT_EQ(s.InputDamaged, extra != 0);
+    EXPECT_EQ(s.InputDamaged, extra >= 2);
     EXPECT_EQ(platform.messages, extra >= 2 ? std::vector<std::string>{"File was damaged, exiting"}
                                             : std::vector<std::string>{});
   }

@@ -141,9 +141,24 @@ TEST_F(BatchTest, RefusalsEndWithAFailureAndTheirReasonOnStandardError) {
   EXPECT_NE(damaged.status, 0);
   EXPECT_NE(damaged.err.find("marlk: File was damaged, exiting"), std::string::npos) << damaged.err;
   EXPECT_EQ(damaged.out, "");
+}
 
-  WriteFile(dir / "cut.enc", std::string(17, 'x'));
-  EXPECT_NE(Run({"cut.enc", "-i"}).status, 0) << "a single stray byte is damage too";
+TEST_F(BatchTest, OneStrayByteAfterTheLastBlockIsIgnoredAndTheRunSucceeds) {
+  MakeKey("k.mlk", 16);
+  EnsureSystemFolder();
+  WriteSettingsFile(dir.path(), "k.mlk");
+  for (size_t length : {17u, 33u, 49u}) {
+    SCOPED_TRACE(length);
+    WriteFile(dir / "cut.enc", std::string(length, 'x'));
+    RunResult one = Run({"cut.enc", "-i"});
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(one.err, "");
+    EXPECT_EQ(ReadFile(dir / "cut.dec").size(), length - 1);
+  }
+  WriteFile(dir / "cut.enc", std::string(34, 'x'));
+  RunResult two = Run({"cut.enc", "-i"});
+  EXPECT_EQ(two.status, 1);
+  EXPECT_EQ(two.err, "marlk: File was damaged, exiting\n");
 }
 
 TEST_F(BatchTest, WithoutSettingsTheDefaultKeyIsAskedForOnStandardInput) {
