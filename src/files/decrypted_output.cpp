@@ -73,7 +73,9 @@ std::optional<std::string> SettleName(ProgramState& s, std::string& source) {
   }
 
   if (name.empty()) {
-    EndRefused(s);
+    // In the window a cancelled name box speaks for itself; a batch run that ends
+    // with a failure says why.
+    if (s.BatchMode) Refuse(s, "No name was given; nothing was saved.");
     return std::nullopt;
   }
   if (!s.RenameRequested) {
