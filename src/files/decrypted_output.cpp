@@ -148,6 +148,11 @@ void RenameCommand(ProgramState& s) {
   s.RenameRequested = true;
   s.DecryptSourceName = s.BinaryMode ? s.LoadedFileName : "";
   SaveDecryptedOutput(s);
+  // A rename that stopped short (a cancelled name box, a refused name) is over too.
+  // Left pending, the flag would make the next decryption ask for a name instead of
+  // writing its ".dec" file, and the name would be taken by the next Decrypt.
+  s.RenameRequested = false;
+  s.DecryptSourceName.clear();
   if (!s.BatchMode) RefreshWindow(s);
 }
 

@@ -145,6 +145,25 @@ TEST_F(CommandTest, DecryptedWorkingFileIsPrivate) {
   EXPECT_EQ(st.st_mode & 077, 0u);
 }
 
+TEST_F(CommandTest, AfterAFailedRenameTheNextEncryptTakesTheLoadedFileAgain) {
+  UseKey(16);
+  BinaryMode();
+  WriteFile("src.bin", "source bytes");
+  s.EncryptSourceName = s.LoadedFileName = "src.bin";  // as a binary-mode Load leaves them
+  std::filesystem::create_directory("src.enc");        // the final name is a folder
+  EncryptCommand(s);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(s.EncryptSourceName, "");
+  EXPECT_EQ(s.LoadedFileName, "src.bin");
+
+  // File > Encrypt, once the folder is gone: the loaded file, not the output's name.
+  std::filesystem::remove("src.enc");
+  EncryptCommand(s);
+  EXPECT_EQ(platform.messages.size(), 1u) << platform.messages.back();
+  EXPECT_EQ(ReadFile("src.enc"),
+            ReferenceTransform(ReferenceFraming("source bytes", 16, true), key.pair));
+}
+
 // A file operation that fails shows one "Cannot ..." message and ends the run as
 // Escape would; the source and any earlier output stay as they were.
 TEST_F(CommandTest, FailingFileOperationsEndTheRunWithOneMessage) {

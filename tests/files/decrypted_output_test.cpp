@@ -108,26 +108,39 @@ TEST_F(DecryptedOutputTest, AsksForANameWhenThereIsNoSourceAndStopsQuietlyOnCanc
   EXPECT_EQ(ReadFile("typed.dec"), "secret");
 }
 
-TEST_F(DecryptedOutputTest, ACancelledRenameStaysPendingAndTheNextSaveUsesTheTypedNameAsIs) {
+TEST_F(DecryptedOutputTest, ACancelledRenameLeavesNothingPending) {
   s.Form1.Text1.Text = "text";
   platform.input_answers = {""};
   RenameCommand(s);
-  EXPECT_TRUE(s.RenameRequested);
-  EXPECT_TRUE(FolderEntries().empty());
-
-  // The next decryption's save takes the rename branch: no ".dec" rule.
-  s.DecryptSourceName = "next.enc";
-  platform.input_answers = {"out.txt"};
-  SaveDecryptedOutput(s);
-  EXPECT_EQ(platform.prompts,
-            (std::vector<std::string>{"Enter new name for file:", "Enter new name for file:"}));
-  EXPECT_EQ(ReadFile("out.txt"), "text");
-  EXPECT_FALSE(FileExists(dir / "next.dec"));
   EXPECT_FALSE(s.RenameRequested);
+  EXPECT_TRUE(FolderEntries().empty());
+  EXPECT_TRUE(platform.messages.empty());
 
-  platform.input_answers = {"plainname"};
+  // The next decryption's save writes its ".dec" file without a question.
+  s.DecryptSourceName = "next.enc";
+  SaveDecryptedOutput(s);
+  EXPECT_EQ(platform.prompts, std::vector<std::string>{"Enter new name for file:"});
+  EXPECT_EQ(ReadFile("next.dec"), "text");
+
+  // A rename refused for its name is over as well, and leaves no name for Decrypt.
+  EnterBinaryMode();
+  s.LoadedFileName = "loaded.bin";
+  platform.input_answers = {"1st.bin"};
   RenameCommand(s);
-  EXPECT_EQ(ReadFile("plainname"), "text");
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"Filename must begin with a letter."});
+  EXPECT_FALSE(s.RenameRequested);
+  EXPECT_EQ(s.DecryptSourceName, "");
+}
+
+TEST_F(DecryptedOutputTest, ARenamedResultKeepsTheTypedNameAsIs) {
+  s.Form1.Text1.Text = "text";
+  for (const char* name : {"out.txt", "plainname"}) {
+    platform.input_answers = {name};
+    RenameCommand(s);
+    EXPECT_EQ(ReadFile(name), "text");
+  }
+  EXPECT_FALSE(FileExists(dir / "out.dec"));
+  EXPECT_FALSE(FileExists(dir / "plainname.dec"));
 }
 
 TEST_F(DecryptedOutputTest, CommandLineRunsTakeTheSourceOrTheOutputOption) {
