@@ -239,6 +239,30 @@ TEST_F(DecryptedOutputTest, CopiesALoadedFileInWholeReadsWithPercentagesEveryTwo
   EXPECT_EQ(ReadFile("again.bin"), source);
 }
 
+TEST_F(DecryptedOutputTest, ALargeHeldResultIsWrittenInPiecesWithProgressAndEventsBetween) {
+  const std::string bytes = std::string(5 << 20, 'r');
+  WriteFile(dir / "held.dec", bytes);
+  EnterBinaryMode();
+  s.BinaryData.BackByFile(dir / "held.dec");
+  s.BinaryData.GrowBacked(static_cast<int64_t>(bytes.size()));
+  platform.clock_step = 1.0;
+  int events = 0;
+  platform.on_events = [&] {
+    ++events;
+    EXPECT_TRUE(s.CommandRunning) << "the window must start nothing else meanwhile";
+  };
+  platform.input_answers = {"renamed.bin"};
+  RenameCommand(s);
+
+  EXPECT_EQ(ReadFile("renamed.bin"), bytes);
+  EXPECT_EQ(events, 5);
+  EXPECT_EQ(platform.captions,
+            (std::vector<std::string>{"Saving", "Saving\r\n 20%", "Saving\r\n 40%",
+                                      "Saving\r\n 60%", "Saving\r\n 80%", "Saving\r\n100%"}));
+  EXPECT_FALSE(s.CommandRunning);
+  EXPECT_FALSE(s.Form1.Label1.Visible);
+}
+
 TEST_F(DecryptedOutputTest, ASmallCopyShowsNoPercentageBeforeTheEnd) {
   WriteFile(dir / "small.bin", std::string(100, 'x'));
   EnterBinaryMode();
