@@ -207,7 +207,7 @@ void EncryptCommand(ProgramState& s) {
     out.Close();
     CloseSource(s);
     if (!timing) {
-      HideProgress(s);
+      ShowAbandoned(s, "Encryption abandoned.");
       s.AbortRequested = false;
       return EndRefused(s);
     }

@@ -32,7 +32,9 @@ TEST_F(AbandonTest, EncryptionKeepsTheFlushedPartAndWritesNoLogAndNoName) {
   EXPECT_EQ(LogText(), "");
   EXPECT_FALSE(s.AbortRequested);
   EXPECT_FALSE(s.Form1.ProgressBar1.Visible);
-  EXPECT_FALSE(s.Form1.Label1.Visible);
+  // The status line says so, so the caption naming an earlier output is not read as success.
+  EXPECT_TRUE(s.Form1.Label1.Visible);
+  EXPECT_EQ(s.Form1.Label1.Caption, "Encryption abandoned.");
   EXPECT_FALSE(s.CommandRunning);
 }
 
@@ -49,15 +51,29 @@ TEST_F(AbandonTest, DecryptionKeepsTheFlushedPartInDefaultDecAndBinaryData) {
   EXPECT_FALSE(FileExists("c.dec"));
   EXPECT_EQ(LogText(), "");
   EXPECT_FALSE(s.AbortRequested);
+  EXPECT_FALSE(s.Form1.ProgressBar1.Visible);
+  EXPECT_TRUE(s.Form1.Label1.Visible);
+  EXPECT_EQ(s.Form1.Label1.Caption, "Decryption abandoned.");
 }
 
-TEST_F(AbandonTest, EscapePressedWhileIdleStopsTheNextRunAtItsFirstFlush) {
+TEST_F(AbandonTest, AnEscapePressedWhileIdleIsForgottenWhenARunStarts) {
   UseKey(16);
+  const std::string text(5000, 'q');
   s.AbortRequested = true;
-  s.Form1.Text1.Text = std::string(5000, 'q');
+  s.Form1.Text1.Text = text;
+  platform.input_answers = {"out"};
   EncryptCommand(s);
-  EXPECT_EQ(ReadFile("default.enc"), "");
-  EXPECT_TRUE(platform.prompts.empty());
+  const std::string cipher = ReferenceTransform(ReferenceFraming(text, 16, false), key.pair);
+  EXPECT_EQ(ReadFile("out.enc"), cipher);
+  EXPECT_FALSE(s.AbortRequested);
+
+  s.AbortRequested = true;
+  s.DecryptSourceName = "out.enc";
+  DecryptCommand(s);
+  EXPECT_TRUE(ReadFile("out.dec").starts_with(text));
+  EXPECT_EQ(s.Form1.Label1.Caption, "");
+  EXPECT_FALSE(s.AbortRequested);
+  EXPECT_TRUE(platform.messages.empty());
 }
 
 TEST_F(CommandTest, ShortEncryptedFilesDecryptTheirWholeBlocksAndReportDamageFromTwoBytesOn) {
