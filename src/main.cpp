@@ -8,14 +8,10 @@
 #include "app/command_line.h"
 #include "app/usage_text.h"
 #include "frontends/console/console_platform.h"
+#include "platform/display_probe.h"
 #include "state/program_exit.h"
 
 namespace {
-
-bool HasEnv(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0';
-}
 
 #ifdef MARROWLOCK_GUI
 // The window module sits beside the program in a build folder, and in the library
@@ -63,8 +59,9 @@ int main(int argc, char** argv) {
   }
   // Batch runs never need a display, so they are chosen before any window exists.
   if (IsBatchCommandLine(command_line)) return RunBatch(command_line);
-  // Without a display Qt would abort; say so plainly instead.
-  if (!HasEnv("QT_QPA_PLATFORM") && !HasEnv("DISPLAY") && !HasEnv("WAYLAND_DISPLAY")) {
+  // Qt ends the process when its display does not answer; find out first and say so
+  // plainly instead.
+  if (!PrepareWindowPlatform()) {
     std::cerr << "No display available.\n";
     return kExitFailure;
   }

@@ -30,8 +30,8 @@ void ReadPlainBlock(ProgramState& s);
 void ReadSourceChunk(ProgramState& s, int64_t count, std::string& out);
 
 // Takes the next N-byte block of the data being decrypted into CipherBlock; returns
-// false, after reporting a damaged file when two or more bytes are left, when fewer
-// than N bytes remain (and then sets InputDamaged when any byte is left over).
+// false when fewer than N bytes remain. Two or more bytes left over mean a damaged
+// file: it is reported and InputDamaged is set. A single stray byte is ignored.
 // SourceText holds the encrypted bytes from offset SourceTextStart on.
 bool ReadCipherBlock(ProgramState& s);
 

@@ -211,7 +211,7 @@ void DecryptCommand(ProgramState& s) {
     out.Close();
     in.Close();
     if (!timing) {
-      HideProgress(s);
+      ShowAbandoned(s, "Decryption abandoned.");
       s.AbortRequested = false;
       return EndRefused(s);
     }

@@ -207,7 +207,7 @@ void EncryptCommand(ProgramState& s) {
     out.Close();
     CloseSource(s);
     if (!timing) {
-      HideProgress(s);
+      ShowAbandoned(s, "Encryption abandoned.");
       s.AbortRequested = false;
       return EndRefused(s);
     }
@@ -229,6 +229,10 @@ void SaveEncryptedOutput(ProgramState& s) {
   if (name.empty()) name = s.platform.InputBox("Enter newly encrypted file's name:");
   if (name.empty()) return Refuse(s, "Enter a filename.");
   name = TypedEncryptedName(name);
+  // The name is used up whether or not the rename succeeds: left behind after a
+  // failure, the next Encrypt would take the output's name for its source instead
+  // of the loaded file.
+  s.EncryptSourceName.clear();
   // One rename that replaces: an older file of that name stays whole until the new
   // one takes its place.
   RenameReplacing(kWorkingFile, name);
@@ -237,7 +241,6 @@ void SaveEncryptedOutput(ProgramState& s) {
   } else if (!s.BatchMode) {
     s.Form1.Label3.Caption = "Encrypted binary(" + name + ")";
   }
-  s.EncryptSourceName.clear();
   if (!s.BatchMode) RefreshWindow(s);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,8 +33,9 @@ class HeldData {
   void BackByFile(const std::string& path);
   // The backing file has grown by `count` bytes that now belong to the held data.
   void GrowBacked(int64_t count);
-  // Writes all held bytes to `out`, reading a backing file in pieces.
-  void WriteTo(File& out) const;
+  // Writes all held bytes to `out` in pieces, reading a backing file piece by piece.
+  // `after_piece`, when given, is called after each piece with the bytes written so far.
+  void WriteTo(File& out, const std::function<void(int64_t written)>& after_piece = {}) const;
 
  private:
   std::string memory_;

@@ -109,8 +109,8 @@ struct ProgramState {
   int64_t DisplayLimit;
   int ProgressInterval;
 
-  // A decryption met an encrypted file whose length is not a multiple of the
-  // block length; batch mode then ends with a failure status.
+  // A decryption met an encrypted file with two or more bytes after its last whole
+  // block; batch mode then ends with a failure status.
   bool InputDamaged = false;
   // A long command (Encrypt, Decrypt, Load) is running; the window then starts no
   // other command while it lets pending events run.

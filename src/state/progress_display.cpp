@@ -47,4 +47,13 @@ void HideProgress(ProgramState& s) {
   RefreshWindow(s);
 }
 
+void ShowAbandoned(ProgramState& s, const std::string& caption) {
+  if (s.BatchMode) return;
+  s.Form1.ProgressBar1.Visible = false;
+  s.Form1.ProgressBar1.Value = 0;
+  s.Form1.Label1.Caption = caption;
+  s.Form1.Label1.Visible = true;
+  RefreshWindow(s);
+}
+
 }  // namespace marrowlock
