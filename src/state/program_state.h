@@ -117,8 +117,9 @@ struct ProgramState {
   // other command while it lets pending events run.
   bool CommandRunning = false;
   // The user typed characters into Text1 that the encoding in force has no bytes
-  // for (only windows-1252 lacks some); Text1 then holds '?' for them. Set by the window, cleared when a command sets
-  // Text1 anew; text-mode Encrypt, Save and Rename refuse to run while it is set.
+  // for (only windows-1252 lacks some); Text1 then holds '?' for them. Set by the
+  // window, cleared when a command sets Text1 anew; text-mode Encrypt, Save and
+  // Rename refuse to run while it is set.
   bool Text1Unencodable = false;
   // The encoding in which Text1's bytes are shown and typed text is written: chosen
   // for each loaded or decrypted text, and by the user in Options > Encoding.

@@ -88,12 +88,5 @@ TEST_F(EncodingTest, TypedWindows1252TextSwitchedToUtf8IsWrittenAnewInUtf8) {
   EXPECT_EQ(s.Form1.Text1.Text, "caf\xC3\xA9");
 }
 
-TEST_F(EncodingTest, AnAsciiTextIsWindows1252WhateverCameBefore) {
-  OpenTestKey();
-  Decrypt(kUtf8Text);
-  Decrypt("plain words!\r\n");
-  EXPECT_EQ(Status(), "Western (windows-1252)");
-}
-
 }  // namespace
 }  // namespace marrowlock

@@ -36,7 +36,7 @@ TEST_F(MenuTest, EntriesCarryTheirCaptionsAndKeyHintsButNoShortcuts) {
             std::vector<std::string>{"You need to open a key before encrypting."});
 }
 
-TEST_F(MenuTest, TheEncodingEntriesLieInOptionsEncodingAndFollowTheStateInForce) {
+TEST_F(MenuTest, TheEncodingEntriesAndTheStatusBarFollowTheEncodingInForce) {
   QAction* western = Action("menuOptionsEncodingWestern");
   QAction* unicode = Action("menuOptionsEncodingUnicode");
   QMenu* submenu = qobject_cast<QMenu*>(western->parent());
@@ -48,10 +48,13 @@ TEST_F(MenuTest, TheEncodingEntriesLieInOptionsEncodingAndFollowTheStateInForce)
   EXPECT_TRUE(western->isChecked());
   EXPECT_FALSE(unicode->isChecked());
 
+  EXPECT_EQ(window().encoding_status()->text(), "Western (windows-1252)");
+
   unicode->trigger();
   EXPECT_EQ(s.Text1Encoding, TextEncoding::kUtf8);
   EXPECT_FALSE(western->isChecked());
   EXPECT_TRUE(unicode->isChecked());
+  EXPECT_EQ(window().encoding_status()->text(), "Unicode (UTF-8)");
   // Choosing the encoding in force again leaves it in force, still checked.
   unicode->trigger();
   EXPECT_TRUE(unicode->isChecked());

@@ -27,7 +27,8 @@ std::string Prose(size_t size, bool utf8) {
 
 // Not a check: the time from choosing Decrypt to a decrypted text shown in the
 // window (decryption, the ".dec" file and drawing), the median of five runs. Run with
-//   MARROWLOCK_BENCHMARK=1 QT_QPA_PLATFORM=offscreen build/qt_tests --gtest_filter='TextDisplayBenchmark.*'
+//   MARROWLOCK_BENCHMARK=1 build/qt_tests --gtest_filter='TextDisplayBenchmark.*'
+// (without a display, the window tests use Qt's offscreen platform).
 class TextDisplayBenchmark : public WindowTest {
  protected:
   void SetUp() override {

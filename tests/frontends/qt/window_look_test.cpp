@@ -93,12 +93,5 @@ TEST_F(WindowLookTest, NothingMovesWhenTheProgressRowAppearsOrTheStatusLineGrows
   EXPECT_EQ(places(), before);
 }
 
-TEST_F(WindowLookTest, TheStatusBarNamesTheEncodingInForce) {
-  EXPECT_EQ(window().encoding_status()->text(), "Western (windows-1252)");
-  Trigger("menuOptionsEncodingUnicode");
-  EXPECT_EQ(window().encoding_status()->text(), "Unicode (UTF-8)");
-  EXPECT_TRUE(window().statusBar()->isAncestorOf(window().encoding_status()));
-}
-
 }  // namespace
 }  // namespace marrowlock
