@@ -13,6 +13,7 @@
 #include "files/decrypted_output.h"
 #include "platform/folder_lock.h"
 #include "platform/paths.h"
+#include "state/encoding_choice.h"
 #include "state/progress_display.h"
 #include "state/window_commands.h"
 
@@ -208,6 +209,7 @@ void DecryptCommand(ProgramState& s) {
     WorkingFile out(kWorkingFile, 0600);
     StartRun(s, in);
     std::optional<RunTiming> timing = DecryptBlocks(s, in, out);
+    if (!s.BinaryMode) ChooseText1Encoding(s, !timing);
     out.Close();
     in.Close();
     if (!timing) {
