@@ -51,7 +51,8 @@ int RunWindow(int argc, char** argv) {
 int main(int argc, char** argv) {
   using namespace marrowlock;
   std::string command_line = JoinArguments(argc, argv);
-  if (command_line == "--help") {
+  // "-h" alone is the usual short form of --help, not the name of a file to encrypt.
+  if (command_line == "--help" || command_line == "-h") {
     std::cout << UsageText();
     return kExitOk;
   }
