@@ -1,0 +1,7 @@
+# SPDX-License-Identifier: MIT
+# Checks of what is installed and of the scripts, run by ctest beside the unit tests.
+# Each is a shell script that is given the source and the build folder.
+set(_check_folders ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+
+add_test(NAME spdx_headers COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-spdx)
+set_tests_properties(spdx_headers PROPERTIES TIMEOUT 60)
