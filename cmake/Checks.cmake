@@ -3,5 +3,8 @@
 # Each is a shell script that is given the source and the build folder.
 set(_check_folders ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR})
 
+add_test(NAME man_pages
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/man_pages_test.sh
+                 ${PROJECT_SOURCE_DIR}/docs/man ${CMAKE_BINARY_DIR})
 add_test(NAME spdx_headers COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-spdx)
-set_tests_properties(spdx_headers PROPERTIES TIMEOUT 60)
+set_tests_properties(man_pages spdx_headers PROPERTIES TIMEOUT 60)
