@@ -7,4 +7,8 @@ add_test(NAME man_pages
          COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/man_pages_test.sh
                  ${PROJECT_SOURCE_DIR}/docs/man ${CMAKE_BINARY_DIR})
 add_test(NAME spdx_headers COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-spdx)
+if(MARROWLOCK_GUI)
+  add_test(NAME desktop_files
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/desktop_files_test.sh ${_check_folders})
+endif()
 set_tests_properties(man_pages spdx_headers PROPERTIES TIMEOUT 60)
