@@ -10,5 +10,9 @@ add_test(NAME spdx_headers COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-spdx)
 if(MARROWLOCK_GUI)
   add_test(NAME desktop_files
            COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/desktop_files_test.sh ${_check_folders})
+  add_test(NAME installed_prefix
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/installed_prefix_test.sh ${_check_folders})
+  # Each install touches the build folder's install_manifest.txt.
+  set_tests_properties(installed_prefix desktop_files PROPERTIES RESOURCE_LOCK install)
 endif()
 set_tests_properties(man_pages spdx_headers PROPERTIES TIMEOUT 60)
