@@ -9,6 +9,7 @@
 #include "app/usage_text.h"
 #include "frontends/console/console_platform.h"
 #include "platform/display_probe.h"
+#include "platform/system_paths.h"
 #include "state/program_exit.h"
 
 namespace {
@@ -17,14 +18,11 @@ namespace {
 // The window module sits beside the program in a build folder, and in the library
 // folder, found from the program's own folder, once installed.
 std::string WindowModulePath() {
-  char self[4096];
-  ssize_t length = ::readlink("/proc/self/exe", self, sizeof(self) - 1);
-  if (length <= 0) return "marrowlock-window.so";
-  std::string folder(self, static_cast<size_t>(length));
-  folder.erase(folder.rfind('/') + 1);
-  std::string beside = folder + "marrowlock-window.so";
+  std::string folder = marrowlock::ProgramFolder();
+  if (folder.empty()) return "marrowlock-window.so";
+  std::string beside = folder + "/marrowlock-window.so";
   if (::access(beside.c_str(), R_OK) == 0) return beside;
-  return folder + MARROWLOCK_INSTALLED_MODULE;
+  return folder + "/" + MARROWLOCK_INSTALLED_MODULE;
 }
 
 int RunWindow(int argc, char** argv) {
@@ -49,7 +47,8 @@ int RunWindow(int argc, char** argv) {
 int main(int argc, char** argv) {
   using namespace marrowlock;
   std::string command_line = JoinArguments(argc, argv);
-  if (command_line == "--help") {
+  // "-h" alone is the usual short form of --help, not the name of a file to encrypt.
+  if (command_line == "--help" || command_line == "-h") {
     std::cout << UsageText();
     return kExitOk;
   }

@@ -19,8 +19,9 @@ constexpr const char* kUsage =
     "Usage: marrowlock-keygen [-n N] FILE\n"
     "Writes a new Marrowlock key file FILE of 2N bytes: a random odd multiplier\n"
     "that encrypts, then its inverse modulo 256^N that decrypts.\n"
-    "  -n N     bytes per block: 1, 2, 4, 8, 16 or 256 (default 16)\n"
-    "  --help   show this text\n"
+    "  -n N         bytes per block: 1, 2, 4, 8, 16 or 256 (default 16)\n"
+    "  -h, --help   show this text\n"
+    "  --version    show the version\n"
     "An existing FILE is never overwritten. The file is readable by its owner only.\n";
 
 constexpr int kExitError = 1;
@@ -67,6 +68,10 @@ int main(int argc, char** argv) {
     std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::fputs("marrowlock-keygen " MARROWLOCK_VERSION "\n", stdout);
       return 0;
     }
     if (arg == "-n" || (arg.size() > 2 && arg.substr(0, 2) == "-n")) {

@@ -4,7 +4,7 @@ namespace marrowlock {
 
 std::string UsageText() {
   return R"(Usage: marrowlock [FILE [-i] [-kKEY] [-oOUTPUT]]
-       marrowlock --help | --version
+       marrowlock -h | --help | --version
 
 Encrypts and decrypts files and text with a key file (.mlk).
 

@@ -14,7 +14,14 @@ std::string SettingsFilePath();  // mlinfo.dat
 std::string LogFilePath();       // mllog.txt
 std::string HelpFilePath();      // mlhelp.txt in the system folder
 // Where the help text is read from: mlhelp.txt in the system folder when it is there,
-// else the installed data folder, else the source tree's copy (a run from build/).
+// else the copy beside the program (a build folder), else the one installed with the
+// program (share/marrowlock, found from the program's folder). When none is there,
+// HelpFilePath(), so that the missing file is named where a user can put one.
 std::string HelpFileToRead();
+
+// The folder of the running program (from /proc/self/exe), without a trailing '/';
+// "" when the system does not tell. Files installed with the program are found from
+// here, so that it works from whatever prefix it was installed into.
+std::string ProgramFolder();
 
 }  // namespace marrowlock

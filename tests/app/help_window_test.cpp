@@ -115,6 +115,9 @@ TEST_F(HelpWindowTest, WithoutAPersonalCopyTheShippedHelpIsShownAndNothingIsWrit
   EXPECT_TRUE(s.MLHelp.Visible);
   EXPECT_NE(s.MLHelp.Text1.Text.find("marrowlock-keygen"), std::string::npos);
   EXPECT_FALSE(FileExists(dir.home()));
+  // A program in the build folder reads the repository's text from the copy beside it.
+  EXPECT_EQ(HelpFileToRead(), ProgramFolder() + "/mlhelp.txt");
+  EXPECT_EQ(s.MLHelp.Text1.Text, ReadFile(std::string(MARROWLOCK_SOURCE_DIR) + "/data/mlhelp.txt"));
 }
 
 }  // namespace

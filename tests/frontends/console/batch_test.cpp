@@ -266,6 +266,12 @@ TEST_F(BatchTest, HelpAndVersionGoToStandardOutput) {
   for (const char* part : {"-i", "-kKEY", "-oOUTPUT", "MARROWLOCK_HOME", "marrowlock-keygen"}) {
     EXPECT_NE(help.out.find(part), std::string::npos) << part;
   }
+  // "-h" alone is --help, even without a display; it is no file name to encrypt.
+  RunResult short_help = RunProgram(MARROWLOCK_BINARY, {"-h"}, "",
+                                    "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
+  EXPECT_EQ(short_help.status, 0);
+  EXPECT_EQ(short_help.out, help.out);
+  EXPECT_EQ(short_help.err, "");
   RunResult version = Run({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "marrowlock 1.1.0\n");
