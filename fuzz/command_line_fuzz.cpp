@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command-line parser takes any text the shell hands over.
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A key file of any bytes: only the six lengths load, and a refused file leaves the
 // key in force exactly as it was.
 

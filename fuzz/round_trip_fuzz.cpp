@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whatever the data, encrypting it and decrypting the result with a key and its
 // inverse gives the data back, followed by exactly the padding of its last block.
 

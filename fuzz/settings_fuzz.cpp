@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings file may hold anything: a disk error, another program, a user's editor.
 
 #include <cstddef>

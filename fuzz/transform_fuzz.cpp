@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The word-based multiplier against the byte-wise schoolbook, for any block length.
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program itself: it loads its window from a module only when it opens a window,
 // and says plainly when no window can be opened.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // marrowlock-keygen: makes a new key file. Pair is a random odd number of N bytes,
 // Pal its inverse modulo 256^N, so that whatever Pair encrypts Pal decrypts.
 

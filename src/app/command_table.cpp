@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/command_table.h"
 
 #include <stdexcept>

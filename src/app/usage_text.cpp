@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/usage_text.h"
 
 namespace marrowlock {

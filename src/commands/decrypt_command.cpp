@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commands/decrypt_command.h"
 
 #include <algorithm>

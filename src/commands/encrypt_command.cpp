@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commands/encrypt_command.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commands/operation_log.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commands/working_file.h"
 
 namespace marrowlock {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/display_probe.h"
 
 #include <netdb.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/folder_lock.h"
 
 #include <fcntl.h>

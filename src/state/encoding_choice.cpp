@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "state/encoding_choice.h"
 
 #include "state/window_commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "state/progress_display.h"
 
 #include "state/window_commands.h"

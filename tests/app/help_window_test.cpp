@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/help_window.h"
 
 #include <gtest/gtest.h>

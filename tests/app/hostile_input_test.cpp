@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Batch runs of the real program on names and files chosen to break it: odd bytes in
 // names, names too long for the system, key files and sources that are folders, pipes
 // or devices, and a sparse source past 4 GiB. Every run ends by itself, without a crash,

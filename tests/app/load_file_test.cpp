@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/load_file.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Several batch runs started at once in one folder share the working files
 // "default.enc" and "default.dec"; each must still produce exactly its own output.
 

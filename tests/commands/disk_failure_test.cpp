@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Failing disks and vanishing files: each failure shows one message that names the
 // file, the source stays as it was, an earlier output of the same name stays whole,
 // and a batch run ends with a failure status.

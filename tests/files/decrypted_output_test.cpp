@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/decrypted_output.h"
 
 #include <gtest/gtest.h>

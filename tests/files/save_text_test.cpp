@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/save_text.h"
 
 #include <gtest/gtest.h>

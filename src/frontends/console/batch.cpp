@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/start_up.h"
 #include "frontends/console/console_platform.h"
 #include "state/program_exit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/qt/help_view.h"
 
 #include <QCloseEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/qt/key_filter.h"
 
 #include <QKeyEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/qt/main_window_view.h"
 
 #include <QActionGroup>

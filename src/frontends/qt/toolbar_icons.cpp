@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/qt/toolbar_icons.h"
 
 #include <QImage>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Batch runs of the real program: no window, messages on standard error, and an
 // exit status that says whether the command got to its end.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <QMenu>
 
 #include "window_fixture.h"

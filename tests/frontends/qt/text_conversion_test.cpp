@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/qt/text_conversion.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <QStatusBar>
 #include <QStyle>
 #include <tuple>
