@@ -113,7 +113,7 @@ File File::Create(const std::string& path, unsigned mode) {
 
 File File::CreateExclusive(const std::string& path, Access access) {
   const mode_t mode = access == Access::kPrivate ? 0600 : 0666;
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
   if (fd < 0) throw FileError("create", path, errno);
   // The umask could only take rights away; this makes sure nobody else has any.
   if (access == Access::kPrivate && ::fchmod(fd, 0600) != 0) {
@@ -125,10 +125,35 @@ File File::CreateExclusive(const std::string& path, Access access) {
   return File(fd, path);
 }
 
-File File::OpenAppend(const std::string& path, unsigned mode) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, mode);
-  if (fd < 0) throw FileError("open", path, errno);
-  return File(fd, path);
+File File::OpenAppend(const std::string& path, Access access) {
+  // Twice at most: the file may appear or vanish between the two opens.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+      struct stat st;
+      if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw FileError("open", path, "It is not a regular file");
+      }
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+      return File(fd, path);
+    }
+    if (errno != ENOENT) throw FileError("open", path, errno);
+    try {
+      File created = CreateExclusive(path, access);
+      ::fcntl(created.fd_, F_SETFL, ::fcntl(created.fd_, F_GETFL) | O_APPEND);
+      return created;
+    } catch (const FileError& e) {
+      if (e.error_number() != EEXIST) throw FileError("open", path, e.error_number());
+    }
+  }
+  throw FileError("open", path, EEXIST);
+}
+
+File File::Duplicate() const {
+  int fd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) throw FileError("open", path_, errno);
+  return File(fd, path_);
 }
 
 int64_t File::Size() const {
@@ -207,6 +232,13 @@ std::optional<int64_t> RegularFileSize(const std::string& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   return static_cast<int64_t>(st.st_size);
+}
+
+void CheckReachable(const std::string& path) {
+  struct stat st;
+  // A dangling link is as absent as a missing name: both give ENOENT.
+  if (::stat(path.c_str(), &st) == 0 || errno == ENOENT) return;
+  throw FileError("open", path, errno);
 }
 
 bool IsNonEmptyRegularFile(const std::string& path) {
