@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/usage_text.h"
 #include "frontends/console/console_platform.h"
+#include "platform/temporary_names.h"
 #include "state/program_exit.h"
 
 namespace {
@@ -52,6 +53,7 @@ int RunWindow(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   using namespace marrowlock;
+  IgnoreFileSizeSignal();
   std::string command_line = JoinArguments(argc, argv);
   if (command_line == "--help") {
     std::cout << UsageText();

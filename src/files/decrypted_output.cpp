@@ -49,9 +49,9 @@ void CopyIntoBinaryData(ProgramState& s, const std::string& source) {
   }
 }
 
-// Settles the output name (steps of the name rules). Returns nothing when the
-// command stops here; `source` is what is left of DecryptSourceName for a copy.
-std::optional<std::string> SettleName(ProgramState& s, std::string& source) {
+}  // namespace
+
+std::optional<std::string> SettleDecryptedName(ProgramState& s, std::string& source) {
   bool no_command_line_name = s.OutputNameGiven && s.CommandLineOutputName.empty();
   std::string name;
   if ((no_command_line_name || !s.RenameRequested) && !s.StartedWithFile) {
@@ -88,8 +88,6 @@ std::optional<std::string> SettleName(ProgramState& s, std::string& source) {
   return name;
 }
 
-}  // namespace
-
 void SaveDecryptedOutput(ProgramState& s) {
   if (s.Form1.Text1.Text.empty() && !s.BinaryMode && !s.StartedWithFile) {
     Refuse(s, "You first need to Load a file, or type in some text.");
@@ -97,7 +95,7 @@ void SaveDecryptedOutput(ProgramState& s) {
   }
 
   std::string source = s.DecryptSourceName;
-  std::optional<std::string> settled = SettleName(s, source);
+  std::optional<std::string> settled = SettleDecryptedName(s, source);
   if (!settled) return;
   const std::string& name = *settled;
   s.DecryptSourceName.clear();
@@ -131,6 +129,7 @@ void SaveDecryptedOutput(ProgramState& s) {
       ShowStatus(s, "Saving" + s.LineBreak + "100%");
     }
   } catch (const FileError& e) {
+    s.SaveFailed = true;
     HideProgress(s);
     Refuse(s, e.what());
     return;
