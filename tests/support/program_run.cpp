@@ -78,11 +78,17 @@ ProgramResult RunToEnd(const ProgramRun& run) {
   ::close(err);
 
   ProgramResult result;
-  const double deadline = Now() + run.timeout_seconds;
+  const double started = Now();
+  const double deadline = started + run.timeout_seconds;
+  bool signalled = false;
   int raw = 0;
   for (;;) {
     pid_t done = ::waitpid(child, &raw, WNOHANG);
     if (done == child) break;
+    if (run.signal_after && !signalled && Now() >= started + run.signal_after->second) {
+      ::kill(child, run.signal_after->first);
+      signalled = true;
+    }
     if (Now() > deadline) {
       result.hung = true;
       ::kill(child, SIGKILL);

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace marrowlock {
@@ -19,6 +20,9 @@ struct ProgramRun {
   double timeout_seconds = 60;           // then it is killed and counted as hung
   std::optional<mode_t> umask;           // the program's umask, else the test's own
   std::optional<uid_t> user;             // run as this user (and its group), from root
+  // A signal sent to the program once it has run this long, as a user or the system
+  // might: SIGINT for Ctrl+C, SIGTERM for kill, SIGHUP for a closed terminal.
+  std::optional<std::pair<int, double>> signal_after;
 };
 
 // The unprivileged user that tests run programs as, to play a second user or to
