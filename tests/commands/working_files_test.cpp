@@ -4,8 +4,6 @@
 // and a log that cannot be written.
 
 #include <fcntl.h>
-#include <grp.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -15,6 +13,7 @@
 
 #include "commands/command_fixture.h"
 #include "files/decrypted_output.h"
+#include "support/link_swapper.h"
 #include "support/program_run.h"
 
 namespace marrowlock {
@@ -187,46 +186,30 @@ TEST_F(WorkingFilesTest, ASecondUserSwappingLinksInNeverRedirectsTheOutput) {
   WriteFile("a.bin", plain);
   const std::string encrypted = Encrypted(plain);
 
-  pid_t attacker = ::fork();
-  if (attacker == 0) {
-    if (::setgroups(0, nullptr) != 0 || ::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0) {
-      ::_exit(2);
-    }
-    const char* names[] = {"default.enc", "default.dec", "a.enc", "a.dec"};
-    for (unsigned i = 0;; ++i) {
-      const char* name = names[i % 4];
-      ::unlink(name);
-      if (i % 3 == 0) {
-        int fd = ::open(name, O_WRONLY | O_CREAT | O_EXCL, 0666);
-        if (fd >= 0) ::close(fd);
-      } else {
-        ::symlink(victim.c_str(), name);
+  int finished = 0;
+  {
+    LinkSwapper other_user(dir / "shared", {"default.enc", "default.dec", "a.enc", "a.dec"},
+                           victim);
+    for (int run = 0; run < 150; ++run) {
+      platform.messages.clear();
+      s.EncryptSourceName = "a.bin";
+      EncryptCommand(s);
+      if (platform.messages.empty()) ++finished;
+      // Put back when taken, by rename, which replaces whatever the other user put there.
+      WriteFile(dir / "private/a.enc", encrypted);
+      ::rename((dir / "private/a.enc").c_str(), "a.enc");
+      s.DecryptSourceName = "a.enc";
+      DecryptCommand(s);
+      if (platform.messages.empty()) ++finished;
+      // The other user may take a name first, or put something else at "a.enc" to be
+      // read: a run then ends with its reason, but never writes where it should not.
+      for (const std::string& m : platform.messages) {
+        EXPECT_TRUE(m.starts_with("Cannot ") || m == "No such file found." ||
+                    m == "File was damaged, exiting")
+            << m;
       }
     }
   }
-
-  int finished = 0;
-  for (int run = 0; run < 150; ++run) {
-    platform.messages.clear();
-    s.EncryptSourceName = "a.bin";
-    EncryptCommand(s);
-    if (platform.messages.empty()) ++finished;
-    // Put back when taken, by rename, which replaces whatever the other user put there.
-    WriteFile(dir / "private/a.enc", encrypted);
-    ::rename((dir / "private/a.enc").c_str(), "a.enc");
-    s.DecryptSourceName = "a.enc";
-    DecryptCommand(s);
-    if (platform.messages.empty()) ++finished;
-    // The other user may take a name first, or put something else at "a.enc" to be
-    // read: a run then ends with its reason, but never writes where it should not.
-    for (const std::string& m : platform.messages) {
-      EXPECT_TRUE(m.starts_with("Cannot ") || m == "No such file found." ||
-                  m == "File was damaged, exiting")
-          << m;
-    }
-  }
-  ::kill(attacker, SIGKILL);
-  ::waitpid(attacker, nullptr, 0);
 
   EXPECT_TRUE(ReadFile(victim) == kVictim) << "the private file was written to";
   EXPECT_GT(finished, 0);

@@ -5,7 +5,6 @@
 // no temporary; permissions that root would pass are met as another user.
 
 #include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -20,6 +19,7 @@
 #include "cipher/test_key.h"
 #include "files/settings_file.h"
 #include "platform/system_paths.h"
+#include "support/link_swapper.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
 
@@ -342,30 +342,13 @@ TEST_F(BatchFilesTest, ASecondUserSwappingLinksInGainsNothing) {
   WriteFile(shared + "/y.txt", plain);
   WriteFile(shared + "/y.enc", Encrypted(plain));
 
-  pid_t attacker = ::fork();
-  if (attacker == 0) {
-    if (::setgroups(0, nullptr) != 0 || ::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0 ||
-        ::chdir(shared.c_str()) != 0) {
-      ::_exit(2);
-    }
-    const char* names[] = {"y.dec", "out.dec", "default.enc", "default.dec"};
-    for (unsigned i = 0;; ++i) {
-      const char* name = names[i % 4];
-      ::unlink(name);
-      if (i % 3 == 0) {
-        int fd = ::open(name, O_WRONLY | O_CREAT | O_EXCL, 0666);
-        if (fd >= 0) ::close(fd);
-      } else {
-        ::symlink(victim.c_str(), name);
-      }
+  {
+    LinkSwapper other_user(shared, {"y.dec", "out.dec", "default.enc", "default.dec"}, victim);
+    for (int i = 0; i < 20; ++i) {
+      RunToEnd(Run({"y.enc", "-i", "-kk.mlk"}, shared));
+      RunToEnd(Run({"y.enc", "-i", "-kk.mlk", "-oout.dec"}, shared));
     }
   }
-  for (int i = 0; i < 20; ++i) {
-    RunToEnd(Run({"y.enc", "-i", "-kk.mlk"}, shared));
-    RunToEnd(Run({"y.enc", "-i", "-kk.mlk", "-oout.dec"}, shared));
-  }
-  ::kill(attacker, SIGKILL);
-  ::waitpid(attacker, nullptr, 0);
 
   EXPECT_EQ(ReadFile(victim), kVictim);
   for (const std::string& name : Entries(shared)) {
