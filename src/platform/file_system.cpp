@@ -14,21 +14,10 @@
 #include <filesystem>
 #include <vector>
 
-#include "platform/output_file.h"
-
 namespace marrowlock {
 namespace {
 
 std::string Reason(int error_number) { return std::strerror(error_number); }
-
-void CopyContents(File& from, File& to) {
-  std::vector<char> buffer(1 << 20);
-  for (;;) {
-    int64_t got = from.ReadSome(buffer.data(), static_cast<int64_t>(buffer.size()));
-    if (got == 0) break;
-    to.Write(std::string_view(buffer.data(), static_cast<size_t>(got)));
-  }
-}
 
 // What is left of the write-failure hook's allowance, or -1 for no limit.
 int64_t BudgetFromEnvironment() {
@@ -290,20 +279,6 @@ void RemoveFile(const std::string& path) {
   if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw FileError("delete", path, errno);
 }
 
-void RenameReplacing(const std::string& from, const std::string& to) {
-  if (::rename(from.c_str(), to.c_str()) == 0) return;
-  int e = errno;
-  if (e != EXDEV) throw FileError("rename " + from + " to", to, e);
-  // Another file system: copy beside the target, then rename over it.
-  File in = File::OpenRead(from);
-  struct stat st;
-  const bool shared = ::fstat(in.Descriptor(), &st) == 0 && (st.st_mode & 077) != 0;
-  ReplaceFile(to, shared ? Access::kShared : Access::kPrivate,
-              [&](File& out) { CopyContents(in, out); });
-  in.Close();
-  RemoveFile(from);
-}
-
 void RenameNoReplace(const std::string& from, const std::string& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
   int e = errno;
@@ -316,6 +291,13 @@ void RenameNoReplace(const std::string& from, const std::string& to) {
     e = errno;
   }
   throw FileError("rename " + from + " to", to, e);
+}
+
+void MakeFolder(const std::string& path, Access access) {
+  // The umask can only take rights away, so a private folder never gives others any.
+  if (::mkdir(path.c_str(), access == Access::kPrivate ? 0700 : 0777) == 0) return;
+  if (errno == EEXIST && IsDirectory(path)) return;
+  throw FileError("create folder", path, errno);
 }
 
 void SyncFolder(const std::string& folder) {

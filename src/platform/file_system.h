@@ -128,12 +128,12 @@ std::vector<FolderEntry> ListFolder(const std::string& folder);
 
 // Deletes a regular file; a missing file is not an error.
 void RemoveFile(const std::string& path);
-// Gives `from` the name `to` in one step, replacing a file of that name. When the
-// two lie on different file systems the data is copied into a new file beside `to`,
-// which then takes its name, and `from` is removed.
-void RenameReplacing(const std::string& from, const std::string& to);
 // Renames `from` to `to` only when no file of that name exists; fails otherwise.
 void RenameNoReplace(const std::string& from, const std::string& to);
+// Makes a new folder: with Access::kPrivate the owner's only (0700 less the umask,
+// so never more), with kShared as the umask allows (0777 less the umask). An existing folder of
+// that name is not an error; anything else there is.
+void MakeFolder(const std::string& path, Access access);
 // Flushes a folder's entries to the disk, so that a rename in it survives a power cut.
 void SyncFolder(const std::string& folder);
 

@@ -47,8 +47,8 @@ TEST(FileSystemTest, RenameNoReplaceKeepsAnExistingTarget) {
   EXPECT_THROW(RenameNoReplace("a", "b"), FileError);
   EXPECT_EQ(ReadFile("b"), "old");
   EXPECT_EQ(ReadFile("a"), "new");
-  RenameReplacing("a", "b");
-  EXPECT_EQ(ReadFile("b"), "new");
+  RenameNoReplace("a", "c");
+  EXPECT_EQ(ReadFile("c"), "new");
   EXPECT_FALSE(FileExists("a"));
 }
 

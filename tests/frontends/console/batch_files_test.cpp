@@ -149,8 +149,7 @@ TEST_F(BatchFilesTest, ABatchRunNeedsNoWriteAccessToTheCurrentFolder) {
 }
 
 TEST_F(BatchFilesTest, PlaintextTheSettingsAndTheLogAreOwnerOnlyUnderUmask000) {
-  fs::remove(SettingsFilePath());
-  fs::remove(LogFilePath());
+  fs::remove_all(dir.home());
   WriteFile(dir / "y.txt", plain);
   for (std::vector<std::string> args : {std::vector<std::string>{"y.txt", "-i", "-kk.mlk"},
                                         {"x.enc", "-i", "-kk.mlk"},
@@ -173,6 +172,7 @@ TEST_F(BatchFilesTest, PlaintextTheSettingsAndTheLogAreOwnerOnlyUnderUmask000) {
        {dir / "x.dec", dir / "named.out", SettingsFilePath(), LogFilePath(), dir / "new.mlk"}) {
     EXPECT_EQ(ModeOf(path) & 07777, 0600u) << path;
   }
+  EXPECT_EQ(ModeOf(dir.home()) & 07777, 0700u) << "nobody else may replace the settings";
   EXPECT_EQ(ModeOf(dir / "y.enc") & 07777, 0666u) << "encrypted data may follow the umask";
 }
 
