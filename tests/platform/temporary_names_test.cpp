@@ -8,7 +8,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <climits>
 #include <filesystem>
 
 #include "platform/output_file.h"
@@ -79,16 +78,6 @@ TEST(TemporaryNamesTest, SigkillLeavesAHiddenNameOnlyWhereTheFileHadToHaveOne) {
   child = StartWriter(false);
   EXPECT_EQ(KillAndWait(child, SIGKILL), SIGKILL);
   EXPECT_TRUE(Entries(dir.path()).empty()) << "a file without a name goes with the process";
-}
-
-TEST(TemporaryNamesTest, TheTableHoldsANameUntilItIsForgotten) {
-  std::vector<int> slots;
-  for (int i = 0; i < 16; ++i) slots.push_back(RegisterTemporaryName("name" + std::to_string(i)));
-  EXPECT_EQ(RegisterTemporaryName("one too many"), -1);
-  ForgetTemporaryName(slots[3]);
-  EXPECT_EQ(RegisterTemporaryName("fits again"), slots[3]);
-  EXPECT_EQ(RegisterTemporaryName(std::string(PATH_MAX, 'x')), -1);
-  for (int slot : slots) ForgetTemporaryName(slot);
 }
 
 }  // namespace
