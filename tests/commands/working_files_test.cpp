@@ -104,6 +104,26 @@ TEST_F(WorkingFilesTest, AHeldResultIsTheOneDecryptedWhateverIsLaterAtTheWorking
   EXPECT_EQ(ReadFile(victim), kVictim);
 }
 
+// The source, and so the output, lies on another file system than the working file:
+// the output is a copy, made beside it, that takes its name once complete.
+TEST_F(WorkingFilesTest, AnOutputOnAnotherFileSystemGetsAWholeCopy) {
+  struct stat here, shm;
+  if (::stat("/dev/shm", &shm) != 0 || ::stat(".", &here) != 0 || here.st_dev == shm.st_dev) {
+    GTEST_SKIP() << "no second file system (/dev/shm) to write to";
+  }
+  char pattern[] = "/dev/shm/marrowlock-test-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::string other = pattern;
+  WriteFile(other + "/a.bin", kSecret);
+  WriteFile(other + "/a.enc", "the old output");
+  s.EncryptSourceName = other + "/a.bin";
+  EncryptCommand(s);
+  EXPECT_TRUE(platform.messages.empty()) << platform.messages[0];
+  EXPECT_EQ(ReadFile(other + "/a.enc"), Encrypted(kSecret));
+  EXPECT_FALSE(FileExists("default.enc"));
+  fs::remove_all(other);
+}
+
 // Named first, logged after: a log that cannot be written costs only its record, and
 // a result that could not be saved is not logged.
 TEST_F(WorkingFilesTest, AResultIsNamedBeforeItIsLogged) {
