@@ -11,6 +11,7 @@
 #include "frontends/console/console_platform.h"
 #include "platform/display_probe.h"
 #include "platform/system_paths.h"
+#include "platform/temporary_names.h"
 #include "state/program_exit.h"
 
 namespace {
@@ -47,6 +48,7 @@ int RunWindow(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   using namespace marrowlock;
+  IgnoreFileSizeSignal();
   std::string command_line = JoinArguments(argc, argv);
   // "-h" alone is the usual short form of --help, not the name of a file to encrypt.
   if (command_line == "--help" || command_line == "-h") {

@@ -13,6 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "platform/random.h"
+#include "platform/temporary_names.h"
 
 namespace {
 
@@ -63,6 +64,8 @@ void WriteKeyFile(const std::string& path, const std::vector<uint8_t>& key) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  marrowlock::IgnoreFileSizeSignal();
+  marrowlock::RemoveTemporariesOnSignals();
   int n = 16;
   std::string path;
   for (int i = 1; i < argc; ++i) {

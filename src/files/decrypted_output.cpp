@@ -74,9 +74,9 @@ void WriteBinaryData(ProgramState& s, File& out, int64_t start_percent) {
   });
 }
 
-// Settles the output name (steps of the name rules). Returns nothing when the
-// command stops here; `source` is what is left of DecryptSourceName for a copy.
-std::optional<std::string> SettleName(ProgramState& s, std::string& source) {
+}  // namespace
+
+std::optional<std::string> SettleDecryptedName(ProgramState& s, std::string& source) {
   bool no_command_line_name = s.OutputNameGiven && s.CommandLineOutputName.empty();
   std::string name;
   if ((no_command_line_name || !s.RenameRequested) && !s.StartedWithFile) {
@@ -115,8 +115,6 @@ std::optional<std::string> SettleName(ProgramState& s, std::string& source) {
   return name;
 }
 
-}  // namespace
-
 void SaveDecryptedOutput(ProgramState& s) {
   if (s.Form1.Text1.Text.empty() && !s.BinaryMode && !s.StartedWithFile) {
     Refuse(s, "You first need to Load a file, or type in some text.");
@@ -124,7 +122,7 @@ void SaveDecryptedOutput(ProgramState& s) {
   }
 
   std::string source = s.DecryptSourceName;
-  std::optional<std::string> settled = SettleName(s, source);
+  std::optional<std::string> settled = SettleDecryptedName(s, source);
   if (!settled) return;
   const std::string& name = *settled;
   s.DecryptSourceName.clear();
@@ -164,6 +162,7 @@ void SaveDecryptedOutput(ProgramState& s) {
       ShowStatus(s, "Saving" + s.LineBreak + "100%");
     }
   } catch (const FileError& e) {
+    s.SaveFailed = true;
     HideProgress(s);
     Refuse(s, e.what());
     return;

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "platform/file_system.h"
 
@@ -28,10 +27,14 @@ std::string SystemFolder() {
 }
 
 void EnsureSystemFolder() {
-  std::error_code ec;
-  std::filesystem::create_directories(SystemFolder(), ec);
-  if (ec && !IsDirectory(SystemFolder())) {
-    throw FileError("create folder", SystemFolder(), ec.message());
+  const std::string folder = SystemFolder();
+  if (IsDirectory(folder)) return;
+  // Each missing folder on the way is made owner-only, whatever the umask: whoever
+  // could write in it could replace the settings and point the default key elsewhere.
+  for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+    const std::string part = folder.substr(0, slash);
+    if (!part.empty() && !IsDirectory(part)) MakeFolder(part, Access::kPrivate);
+    if (slash == std::string::npos) break;
   }
 }
 

@@ -7,7 +7,9 @@ namespace marrowlock {
 
 // The system folder holds the settings file, the operation log and the help text:
 // $MARROWLOCK_HOME when set, else $XDG_CONFIG_HOME/marrowlock, else ~/.config/marrowlock.
-// It is created by EnsureSystemFolder, before the first file is written there.
+// It is created by EnsureSystemFolder, before the first file is written there: each
+// missing folder on its way is made owner-only (0700), whatever the umask. Throws
+// FileError.
 std::string SystemFolder();
 void EnsureSystemFolder();
 

@@ -2,6 +2,7 @@
 #include "state/held_data.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace marrowlock {
@@ -18,9 +19,9 @@ void HeldData::Append(std::string_view bytes) {
   size_ += static_cast<int64_t>(bytes.size());
 }
 
-void HeldData::BackByFile(const std::string& path) {
+void HeldData::BackByFile(File file) {
   clear();
-  backing_ = std::make_shared<File>(File::OpenRead(path));
+  backing_ = std::make_shared<File>(std::move(file));
 }
 
 void HeldData::GrowBacked(int64_t count) { size_ += count; }

@@ -117,6 +117,11 @@ struct ProgramState {
   // A long command (Encrypt, Decrypt, Load) is running; the window then starts no
   // other command while it lets pending events run.
   bool CommandRunning = false;
+  // The key file of the key in force, as it was opened: an output may not replace it.
+  std::string KeyFileName;
+  // The last SaveDecryptedOutput could not write its file (the failure was shown);
+  // a decryption then logs no record, since its result has no name.
+  bool SaveFailed = false;
   // The user typed characters into Text1 that the encoding in force has no bytes
   // for (only windows-1252 lacks some); Text1 then holds '?' for them. Set by the
   // window, cleared when a command sets Text1 anew; text-mode Encrypt, Save and

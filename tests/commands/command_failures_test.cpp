@@ -204,13 +204,15 @@ TEST_F(CommandTest, FailingFileOperationsEndTheRunWithOneMessage) {
   EXPECT_EQ(platform.messages.back().rfind("Cannot rename default.enc to nowhere/out.enc: ", 0),
             0u);
 
-  // The log cannot be written: no naming, the earlier output stays whole.
+  // The log cannot be written: the result is named all the same, and the log's
+  // failure is shown.
   WriteFile("kept.enc", "earlier output");
   s.LogPath = dir.path();
   platform.input_answers = {"kept"};
   EncryptCommand(s);
   EXPECT_EQ(platform.messages.back().rfind("Cannot open " + dir.path() + ": ", 0), 0u);
-  EXPECT_EQ(ReadFile("kept.enc"), "earlier output");
+  EXPECT_EQ(ReadFile("kept.enc").size(), 16u);
+  EXPECT_FALSE(FileExists("default.enc"));
 
   // A read-only folder takes no working file.
   if (::geteuid() != 0) {

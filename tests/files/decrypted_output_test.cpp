@@ -330,7 +330,7 @@ TEST_F(DecryptedOutputTest, AFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile)
   // The held result lives in a working file that has lost its tail: the write fails
   // part-way, after the temporary file was made.
   WriteFile(dir / "default.dec", "abc");
-  s.BinaryData.BackByFile(dir / "default.dec");
+  s.BinaryData.BackByFile(File::OpenRead(dir / "default.dec"));
   s.BinaryData.GrowBacked(10);
   s.DecryptSourceName = "old.enc";
   SaveDecryptedOutput(s);
