@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/special_target.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/temporary_names.h"
 
 #include <limits.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The working files of window runs ("default.enc", "default.dec") tried as an
 // attacker and an unlucky user would: links planted at every name a run creates, a
 // second user swapping links in while runs go on, another run holding the folder,

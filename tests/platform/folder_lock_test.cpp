@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The folder lock of window runs is never skipped: it waits as long as it is told
 // while another process holds it, and a folder that cannot be locked is a failure.
 

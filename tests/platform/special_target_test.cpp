@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Outputs that are not files: a socket named as an output is written into; links are
 // followed to a FIFO only when they are the user's or root's, and another user's
 // FIFO is never written into.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hidden temporaries do not outlive the program: SIGINT, SIGTERM and SIGHUP remove
 // them before the signal ends it. SIGKILL cannot be caught; a file without a name
 // (O_TMPFILE) leaves nothing even then.

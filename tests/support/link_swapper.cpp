@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/link_swapper.h"
 
 #include <fcntl.h>

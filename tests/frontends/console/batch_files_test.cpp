@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Batch runs of the real program tried as an attacker and an unlucky user would: a
 // batch run writes nothing but its output, owner-only where it may hold plaintext;
 // special outputs are written into, links replaced; a second user swapping links in

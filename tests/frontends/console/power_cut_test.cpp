@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A power cut a few seconds after a run: the program's outputs are on an ext4 file
 // system in a loop-device image, mounted so that the kernel itself would not save
 // them (data written back late, nothing flushed on rename); once the journal has
