@@ -244,7 +244,7 @@ TEST_F(DecryptedOutputTest, ALargeHeldResultIsWrittenInPiecesWithProgressAndEven
   const std::string bytes = std::string(5 << 20, 'r');
   WriteFile(dir / "held.dec", bytes);
   EnterBinaryMode();
-  s.BinaryData.BackByFile(dir / "held.dec");
+  s.BinaryData.BackByFile(File::OpenRead(dir / "held.dec"));
   s.BinaryData.GrowBacked(static_cast<int64_t>(bytes.size()));
   platform.clock_step = 1.0;
   int events = 0;
