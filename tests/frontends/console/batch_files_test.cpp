@@ -152,12 +152,12 @@ TEST_F(BatchFilesTest, ABatchRunNeedsNoWriteAccessToTheCurrentFolder) {
 TEST_F(BatchFilesTest, PlaintextTheSettingsAndTheLogAreOwnerOnlyUnderUmask000) {
   fs::remove_all(dir.home());
   WriteFile(dir / "y.txt", plain);
-  for (std::vector<std::string> args : {std::vector<std::string>{"y.txt", "-i", "-kk.mlk"},
+  // Without settings a run without -k asks for the default key, and keeps the answer.
+  for (std::vector<std::string> args : {std::vector<std::string>{"y.txt", "-i"},
                                         {"x.enc", "-i", "-kk.mlk"},
                                         {"x.enc", "-i", "-kk.mlk", "-onamed.out"}}) {
     ProgramRun run = Run(args);
     run.umask = 0;
-    // Without settings the default key is asked for, and the answer is kept.
     run.input = dir / "k.mlk\n";
     ProgramResult result = RunToEnd(run);
     EXPECT_EQ(result.status, 0) << result.err;

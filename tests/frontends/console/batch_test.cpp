@@ -233,7 +233,7 @@ TEST_F(BatchTest, EveryRunThatFailsSaysWhyOnStandardError) {
       {{"a.txt", "-i", "-kbad.mlk"}, "", "marlk: Corrupt key file, cannot load file bad.mlk.\n"},
       {{"missing.enc", "-i"}, "", "marlk: No such file found.\n"},
       {{"short.enc", "-i"}, "", "marlk: File was damaged, exiting\n"},
-      {{"folder.txt", "-i"}, "", "marlk: Cannot rename default.enc to folder.enc: "},
+      {{"folder.txt", "-i"}, "", "marlk: Cannot write folder.enc: Is a directory."},
   };
   WriteFile(dir / "folder.txt", "encrypts to the name of a folder");
   for (const Case& c : cases) {
