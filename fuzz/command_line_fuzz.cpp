@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command-line parser takes any text the shell hands over.
 
 #include <cstddef>
@@ -6,17 +7,11 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "fuzz_platform.h"
 
+using marrowlock::Check;
 using marrowlock::CommandLine;
 using marrowlock::ParseCommandLine;
-
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <cstdlib>
@@ -29,6 +30,11 @@ class FuzzPlatform : public Platform {
   std::vector<std::string> ListDrives() override { return {"/"}; }
   double SecondsSinceMidnight() override { return 0.0; }
 };
+
+// Stops the fuzzer with a finding when `condition` does not hold.
+inline void Check(bool condition) {
+  if (!condition) std::abort();
+}
 
 // A private folder for one fuzzing process: the working directory and MARROWLOCK_HOME,
 // made once and reused by every input.

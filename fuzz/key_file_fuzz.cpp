@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A key file of any bytes: only the six lengths load, and a refused file leaves the
 // key in force exactly as it was.
 
@@ -12,14 +13,6 @@
 #include "fuzz_platform.h"
 #include "platform/file_system.h"
 #include "state/program_state.h"
-
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace marrowlock;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whatever the data, encrypting it and decrypting the result with a key and its
 // inverse gives the data back, followed by exactly the padding of its last block.
 
@@ -18,10 +19,6 @@
 #include "state/program_state.h"
 
 namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 std::string ReadAll(const std::string& path) { return marrowlock::ReadWholeFile(path); }
 

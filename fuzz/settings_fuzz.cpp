@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings file may hold anything: a disk error, another program, a user's editor.
 
 #include <cstddef>
@@ -11,13 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/system_paths.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
+using marrowlock::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   marrowlock::FuzzFolder();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The word-based multiplier against the byte-wise schoolbook, for any block length.
 
 #include <cstddef>
@@ -12,14 +13,6 @@
 #include "cipher/key_file.h"
 #include "fuzz_platform.h"
 #include "state/program_state.h"
-
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
 
 // Input: one byte choosing N and the product mode, one byte for an N outside the six,
 // then the N-byte multiplier, then the blocks (the last, short one is dropped).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // marrowlock-cli: encrypts and decrypts files and streams for scripts and pipelines.
 
 #include <string>

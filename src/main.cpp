@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -8,27 +9,22 @@
 #include "app/command_line.h"
 #include "app/usage_text.h"
 #include "frontends/console/console_platform.h"
+#include "platform/display_probe.h"
+#include "platform/system_paths.h"
+#include "platform/temporary_names.h"
 #include "state/program_exit.h"
 
 namespace {
-
-bool HasEnv(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0';
-}
 
 #ifdef MARROWLOCK_GUI
 // The window module sits beside the program in a build folder, and in the library
 // folder, found from the program's own folder, once installed.
 std::string WindowModulePath() {
-  char self[4096];
-  ssize_t length = ::readlink("/proc/self/exe", self, sizeof(self) - 1);
-  if (length <= 0) return "marrowlock-window.so";
-  std::string folder(self, static_cast<size_t>(length));
-  folder.erase(folder.rfind('/') + 1);
-  std::string beside = folder + "marrowlock-window.so";
+  std::string folder = marrowlock::ProgramFolder();
+  if (folder.empty()) return "marrowlock-window.so";
+  std::string beside = folder + "/marrowlock-window.so";
   if (::access(beside.c_str(), R_OK) == 0) return beside;
-  return folder + MARROWLOCK_INSTALLED_MODULE;
+  return folder + "/" + MARROWLOCK_INSTALLED_MODULE;
 }
 
 int RunWindow(int argc, char** argv) {
@@ -52,8 +48,10 @@ int RunWindow(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   using namespace marrowlock;
+  IgnoreFileSizeSignal();
   std::string command_line = JoinArguments(argc, argv);
-  if (command_line == "--help") {
+  // "-h" alone is the usual short form of --help, not the name of a file to encrypt.
+  if (command_line == "--help" || command_line == "-h") {
     std::cout << UsageText();
     return kExitOk;
   }
@@ -63,8 +61,9 @@ int main(int argc, char** argv) {
   }
   // Batch runs never need a display, so they are chosen before any window exists.
   if (IsBatchCommandLine(command_line)) return RunBatch(command_line);
-  // Without a display Qt would abort; say so plainly instead.
-  if (!HasEnv("QT_QPA_PLATFORM") && !HasEnv("DISPLAY") && !HasEnv("WAYLAND_DISPLAY")) {
+  // Qt ends the process when its display does not answer; find out first and say so
+  // plainly instead.
+  if (!PrepareWindowPlatform()) {
     std::cerr << "No display available.\n";
     return kExitFailure;
   }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program itself: it loads its window from a module only when it opens a window,
 // and says plainly when no window can be opened.
 
@@ -6,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "support/temp_dir.h"
@@ -51,6 +53,41 @@ TEST(MainTest, WithoutADisplayTheProgramSaysSoAndFails) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_EQ(ReadFile(dir / "err.txt"), "No display available.\n");
+}
+
+TEST(MainTest, ADisplayThatNamesNoServerIsNoDisplay) {
+  TempDir dir;
+  // Qt would abort on either; the program finds out first and says so.
+  for (std::string display : {std::string("DISPLAY=:987"),
+                              "WAYLAND_DISPLAY=wayland-77 XDG_RUNTIME_DIR='" + dir.path() + "'"}) {
+    SCOPED_TRACE(display);
+    std::string command =
+        "env -u DISPLAY -u WAYLAND_DISPLAY -u WAYLAND_SOCKET -u QT_QPA_PLATFORM " + display + " '" +
+        MARROWLOCK_BINARY + "' 2>'" + (dir / "err.txt") + "' </dev/null";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(ReadFile(dir / "err.txt"), "No display available.\n");
+  }
+}
+
+TEST(MainTest, TheWindowTakesNoOptionsOfQtFromTheCommandLine) {
+  TempDir dir;
+  // Settings whose default key is a two-byte-block key in the test folder.
+  std::filesystem::create_directories(dir.home());
+  const std::string folder = dir.path();
+  WriteFile(dir.home() + "/mlinfo.dat",
+            std::string(1, static_cast<char>(folder.size())) + folder + '\x05' + "k.mlk");
+  WriteFile(dir / "k.mlk", std::string("\x00\x03\xAA\xAB", 4));
+  WriteFile(dir / "-reverse", "abcd");
+  // "-reverse" names the file to encrypt; the window then waits for the user.
+  std::string command = std::string("QT_QPA_PLATFORM=offscreen timeout 4 '") + MARROWLOCK_BINARY +
+                        "' -reverse </dev/null >/dev/null 2>'" + (dir / "err.txt") + "'";
+  int raw = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(raw));
+  EXPECT_EQ(WEXITSTATUS(raw), 124) << ReadFile(dir / "err.txt");
+  ASSERT_TRUE(FileExists(dir / "-reverse.enc"));
+  EXPECT_EQ(ReadFile(dir / "-reverse.enc"), "\x24\x26\x2a\x2c");
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // marrowlock-keygen: makes a new key file. Pair is a random odd number of N bytes,
 // Pal its inverse modulo 256^N, so that whatever Pair encrypts Pal decrypts.
 
@@ -12,6 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "platform/random.h"
+#include "platform/temporary_names.h"
 
 namespace {
 
@@ -19,8 +21,9 @@ constexpr const char* kUsage =
     "Usage: marrowlock-keygen [-n N] FILE\n"
     "Writes a new Marrowlock key file FILE of 2N bytes: a random odd multiplier\n"
     "that encrypts, then its inverse modulo 256^N that decrypts.\n"
-    "  -n N     bytes per block: 1, 2, 4, 8, 16 or 256 (default 16)\n"
-    "  --help   show this text\n"
+    "  -n N         bytes per block: 1, 2, 4, 8, 16 or 256 (default 16)\n"
+    "  -h, --help   show this text\n"
+    "  --version    show the version\n"
     "An existing FILE is never overwritten. The file is readable by its owner only.\n";
 
 constexpr int kExitError = 1;
@@ -61,12 +64,18 @@ void WriteKeyFile(const std::string& path, const std::vector<uint8_t>& key) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  marrowlock::IgnoreFileSizeSignal();
+  marrowlock::RemoveTemporariesOnSignals();
   int n = 16;
   std::string path;
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::fputs("marrowlock-keygen " MARROWLOCK_VERSION "\n", stdout);
       return 0;
     }
     if (arg == "-n" || (arg.size() > 2 && arg.substr(0, 2) == "-n")) {

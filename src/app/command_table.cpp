@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: MIT
 #include "app/command_table.h"
 
 #include <stdexcept>
+#include <string>
 
 #include "app/help_window.h"
 #include "app/load_file.h"
@@ -10,6 +12,7 @@
 #include "files/decrypted_output.h"
 #include "files/save_text.h"
 #include "files/setup_dialog.h"
+#include "state/encoding_choice.h"
 #include "state/window_commands.h"
 
 namespace marrowlock {
@@ -31,7 +34,12 @@ constexpr ButtonPlace Button(int position, const char* caption, const char* key,
   return ButtonPlace{position, caption, key, tooltip};
 }
 
+constexpr MenuPlace EncodingEntry(TextEncoding encoding, const char* element) {
+  return MenuPlace{"&Options", EncodingName(encoding), element, false, "&Encoding"};
+}
+
 constexpr MenuPlace kNoEntry{};
+constexpr KeyPlace kNoKey{};
 constexpr ButtonPlace kNoButton{};
 constexpr bool kWaits = false;      // waits while a long command runs
 constexpr bool kActs = true;        // acts while a long command runs
@@ -69,6 +77,14 @@ const CommandRow kTable[] = {
      kWaits, kWritesText},
     {Command::kBinaryMode, ToggleBinaryMode, Entry("&Options", "&BinaryMode", "menuOptionsBinaryMode"),
      Alt(kKeyB), Button(8, "Binary", "binary", "Toggle BinaryMode"),
+     kWaits, kBytes},
+    {Command::kWindows1252, UseWindows1252,
+     EncodingEntry(TextEncoding::kWindows1252, "menuOptionsEncodingWestern"),
+     kNoKey, kNoButton,
+     kWaits, kBytes},
+    {Command::kUtf8, UseUtf8,
+     EncodingEntry(TextEncoding::kUtf8, "menuOptionsEncodingUnicode"),
+     kNoKey, kNoButton,
      kWaits, kBytes},
     {Command::kHelp, ShowHelp, Entry("&Help", "&Read Helpfile", "menuHelpReadHelpfile"),
      Plain(kKeyF1), kNoButton,
@@ -112,6 +128,21 @@ const CommandRow* RowOfButton(int position) {
     if (row.button.position != 0 && row.button.position == position) return &row;
   }
   return nullptr;
+}
+
+std::string KeyText(const KeyPlace& key) {
+  std::string name;
+  if (key.key >= 'A' && key.key <= 'Z') {
+    name = std::string(1, static_cast<char>(key.key));
+  } else if (key.key >= kKeyF1 && key.key < kKeyF1 + 12) {
+    name = "F" + std::to_string(key.key - kKeyF1 + 1);
+  } else if (key.key == kKeyEscape) {
+    name = "Esc";
+  } else {
+    return "";
+  }
+  return std::string(key.ctrl ? "Ctrl+" : "") + (key.shift ? "Shift+" : "") +
+         (key.alt ? "Alt+" : "") + name;
 }
 
 }  // namespace marrowlock

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <span>
@@ -24,6 +25,8 @@ enum class Command {
   kAbort,
   kKeyDisplay,
   kRefresh,
+  kWindows1252,
+  kUtf8,
 };
 
 // A menu entry: its menu's caption, its own caption with the access-key marker, and
@@ -33,6 +36,7 @@ struct MenuPlace {
   const char* caption = nullptr;
   const char* element = nullptr;
   bool separator_before = false;  // the separator line SepBar stands above it
+  const char* submenu = nullptr;  // the caption of the submenu it lies in, if any
 };
 
 // A key that starts the command, with the exact state of the three modifiers. The
@@ -77,5 +81,10 @@ const CommandRow& RowOf(Command command);
 const CommandRow* RowOfKey(const KeyPress& key);
 // The row of the toolbar button at `position`, or null.
 const CommandRow* RowOfButton(int position);
+
+// How a key is written for the user: the modifiers in the order Ctrl, Shift, Alt,
+// then the key ("Alt+E", "Ctrl+Shift+Alt+P", "F1", "Esc"); "" for no key. Menu
+// entries show it as a hint only: the keyboard table alone acts on keys.
+std::string KeyText(const KeyPlace& key);
 
 }  // namespace marrowlock

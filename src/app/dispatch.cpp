@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/dispatch.h"
 
 #include "state/window_commands.h"

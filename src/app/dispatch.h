@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include "app/command_table.h"
@@ -13,9 +14,10 @@ namespace marrowlock {
 // While a long command runs (CommandRunning), its loop lets these run nested inside
 // it; then only the commands marked `while_busy` act: Escape, Exit, help and F5.
 //
-// A text of Text1 that holds characters without a byte (Text1Unencodable) is not
-// encrypted, saved or written by Rename in text mode: the user is told instead, as
-// no byte string would match what the window shows.
+// A text of Text1 that holds characters the encoding in force has no bytes for
+// (Text1Unencodable: windows-1252 only) is not encrypted, saved or written by Rename
+// in text mode: the user is told instead, as no byte string would match what the
+// window shows.
 void OnMenu(ProgramState& s, Command command);
 // Returns whether the key matched a row of the keyboard table (matched keys are
 // not looked at further, even when the busy guard stops them).
@@ -25,6 +27,7 @@ void OnToolbar(ProgramState& s, int position);
 
 // The message shown instead of running such a command.
 inline constexpr const char* kUnencodableTextMessage =
-    "The text holds characters that cannot be saved as single bytes.";
+    "The text holds characters that windows-1252 cannot hold; choose Options > Encoding > "
+    "Unicode (UTF-8) to keep them.";
 
 }  // namespace marrowlock

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/load_file.h"
 
 #include <algorithm>
@@ -6,6 +7,7 @@
 
 #include "platform/file_system.h"
 #include "platform/paths.h"
+#include "state/encoding_choice.h"
 #include "state/progress_display.h"
 #include "state/window_commands.h"
 
@@ -55,6 +57,7 @@ void ShowText(ProgramState& s, File& in, int64_t length, const std::string& name
     if (s.AbortRequested) {
       in.Close();
       s.SourceText.clear();
+      ChooseText1Encoding(s, true);
       HideProgress(s);
       s.AbortRequested = false;
       return;
@@ -73,6 +76,7 @@ void ShowText(ProgramState& s, File& in, int64_t length, const std::string& name
   s.SourceText.clear();
   in.Close();
   s.Form1.Label5.Caption = "Decrypted File:(" + name + ")";
+  ChooseText1Encoding(s, shown < length);
   HideProgress(s);
   if (s.StartedWithFile) ResetCommandLineState(s);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/start_up.h"
 
 #include <new>
@@ -30,6 +31,13 @@ void InstallPendingKey() {
   }
 }
 
+// A batch run given its key with -k never uses the default key. Without settings it
+// asks nothing and writes none: standard input may be meant for something else (a
+// list of files in a loop), and the key folder is then the working directory.
+bool NeedsNoDefaultKey(const std::string& command_line) {
+  return IsBatchCommandLine(command_line) && ParseCommandLine(command_line).key_given;
+}
+
 // What the trap tells the user about a failure: a number that identifies its kind,
 // a description and the part of the program it came from.
 struct TrappedFailure {
@@ -52,13 +60,15 @@ int ReportTrapped(ProgramState& s, const TrappedFailure& failure) {
 
 void StartUp(ProgramState& s) {
   std::optional<Settings> settings = ReadSettingsFile();
-  if (!settings) {
+  if (!settings && !NeedsNoDefaultKey(s.CommandLineText)) {
     RunSetupDialog(s);
     settings = ReadSettingsFile();
     if (!settings) ExitProgram(s, kExitFailure);
   }
-  s.KeyDirectory = settings->KeyDirectory;
-  s.DefaultKeyName = settings->DefaultKeyName;
+  if (settings) {
+    s.KeyDirectory = settings->KeyDirectory;
+    s.DefaultKeyName = settings->DefaultKeyName;
+  }
 
   SetStartValues(s);
   InstallPendingKey();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <optional>
@@ -9,7 +10,8 @@
 namespace marrowlock {
 
 // Runs once before the main window is shown: settings (running the setup dialog
-// when there are none), start values, the pending key, then the command line.
+// when there are none, except for a batch run given its key with -k, which needs
+// none), start values, the pending key, then the command line.
 void StartUp(ProgramState& s);
 
 // Runs StartUp inside the error trap. Returns nothing when start-up returned and

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: MIT
 #include "app/usage_text.h"
 
 namespace marrowlock {
 
 std::string UsageText() {
   return R"(Usage: marrowlock [FILE [-i] [-kKEY] [-oOUTPUT]]
-       marrowlock --help | --version
+       marrowlock -h | --help | --version
 
 Encrypts and decrypts files and text with a key file (.mlk).
 
@@ -19,7 +20,8 @@ Options (written directly after the letter, without a blank):
              messages go to standard error, questions are read from
              standard input
   -kKEY      use the key file KEY instead of the default key
-  -oOUTPUT   name the output of a decryption
+  -oOUTPUT   name the output of a decryption; a device or FIFO is written
+             into, so -o/dev/stdout writes it to standard output
 
 The default key is kept in mlinfo.dat, beside the operation log mllog.txt,
 in the system folder: $MARROWLOCK_HOME when set, else

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cipher/block_framing.h"
 
 #include <algorithm>
@@ -110,8 +111,11 @@ bool ReadCipherBlock(ProgramState& s) {
     s.CipherPos += n;
     return true;
   }
-  if (left > 0) s.InputDamaged = true;
-  if (left >= 2) s.platform.MessageBox("File was damaged, exiting");
+  // One stray byte is ignored silently; two or more mean the file lost part of a block.
+  if (left >= 2) {
+    s.InputDamaged = true;
+    s.platform.MessageBox("File was damaged, exiting");
+  }
   return false;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include "state/program_state.h"
@@ -35,8 +36,8 @@ void ReadSourceChunk(ProgramState& s, int64_t count, std::string& out);
 void ReadSourceAhead(ProgramState& s);
 
 // Takes the next N-byte block of the data being decrypted into CipherBlock; returns
-// false, after reporting a damaged file when two or more bytes are left, when fewer
-// than N bytes remain (and then sets InputDamaged when any byte is left over).
+// false when fewer than N bytes remain. Two or more bytes left over mean a damaged
+// file: it is reported and InputDamaged is set. A single stray byte is ignored.
 // SourceText holds the encrypted bytes from offset SourceTextStart on.
 bool ReadCipherBlock(ProgramState& s);
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cipher/block_multiplier.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cipher/block_transform.h"
 
 #include <stdexcept>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cipher/key_file.h"
 
 #include <algorithm>
@@ -84,6 +85,7 @@ void InstallKey(ProgramState& s, const std::string& name, const std::string& pai
                 const std::string& pal) {
   SetKeyTables(s, reinterpret_cast<const uint8_t*>(pair.data()),
                reinterpret_cast<const uint8_t*>(pal.data()), static_cast<int>(pair.size()));
+  s.KeyFileName = name;
   s.PendingKeyFile.clear();
 
   if (s.BatchMode) return;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cipher/key_inverse.h"
 
 #include <stdexcept>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cipher/key_pair.h"
 
 #include "cipher/block_lengths.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cipher/parallel_transform.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cipher/stream_transform.h"
 
 #include <condition_variable>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commands/block_runs.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commands/decrypt_command.h"
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "files/decrypted_output.h"
 #include "platform/folder_lock.h"
 #include "platform/paths.h"
+#include "state/encoding_choice.h"
 #include "state/progress_display.h"
 #include "state/window_commands.h"
 
@@ -48,8 +50,15 @@ std::optional<std::string> EncryptedFileName(ProgramState& s) {
   return EncryptedFileToOpen(name);
 }
 
-// A missing or empty encrypted file has nothing to decrypt.
+// A missing or empty encrypted file has nothing to decrypt; one that cannot be
+// reached for another reason is refused with that reason.
 bool RefuseMissing(ProgramState& s, const std::string& name) {
+  try {
+    CheckReachable(name);
+  } catch (const FileError& e) {
+    Refuse(s, e.what());
+    return true;
+  }
   std::optional<int64_t> size = RegularFileSize(name);
   if (size && *size > 0) return false;
   // An empty file of that name holds nothing to decrypt and goes, as it always has.
@@ -60,6 +69,31 @@ bool RefuseMissing(ProgramState& s, const std::string& name) {
     }
   }
   Refuse(s, "No such file found.");
+  return true;
+}
+
+// The name a batch run gives its result, settled before anything is decrypted so
+// that the result can be written beside it: the "-o" name, asked for when "-o" came
+// without one, or else the name derived from the encrypted file. Nothing when the
+// name was refused (which ends a batch run).
+std::optional<std::string> BatchOutputName(ProgramState& s, const std::string& name) {
+  if (!s.OutputNameGiven) return BatchDecryptedName(name);
+  // The rules of RenameCommand, which names the result of a window run with "-o".
+  s.RenameRequested = true;
+  std::string source;
+  return SettleDecryptedName(s, source);
+}
+
+// An output may not replace what the run reads: the encrypted file, or the key.
+bool RefuseOutputOverInput(ProgramState& s, const std::string& output,
+                           const std::string& encrypted) {
+  if (SameFile(output, encrypted)) {
+    Refuse(s, "Cannot write " + output + ": it is the encrypted file being decrypted.");
+  } else if (!s.KeyFileName.empty() && SameFile(output, s.KeyFileName)) {
+    Refuse(s, "Cannot write " + output + ": it is the key file in use.");
+  } else {
+    return false;
+  }
   return true;
 }
 
@@ -94,11 +128,12 @@ void TakeCipherBlocks(ProgramState& s, File& in) {
   s.CipherPos += blocks * n;
 }
 
-// The decrypted bytes of one flush go to the working file and to Text1 or BinaryData.
+// The decrypted bytes of one flush go to the working file and to Text1 or, when the
+// result is held, BinaryData.
 void Flush(ProgramState& s, WorkingFile& out) {
   int64_t written = out.Append(s.OutputBuffer);
   if (s.BinaryMode) {
-    s.BinaryData.GrowBacked(written);
+    if (s.BinaryData.IsFileBacked()) s.BinaryData.GrowBacked(written);
   } else {
     s.Form1.Text1.Text += s.OutputBuffer;
   }
@@ -107,7 +142,7 @@ void Flush(ProgramState& s, WorkingFile& out) {
 
 void DrainInto(ProgramState& s, WorkingFile& out) {
   int64_t written = out.Drain();
-  if (s.BinaryMode) s.BinaryData.GrowBacked(written);
+  if (s.BinaryMode && s.BinaryData.IsFileBacked()) s.BinaryData.GrowBacked(written);
 }
 
 // Only once there is something to decrypt is the user's text given up for the result.
@@ -117,14 +152,15 @@ void GiveUpText(ProgramState& s) {
   s.DecryptSourceName = pending_name;
 }
 
-// Starts a run over the encrypted file `in`, whose result the emptied working file
-// receives (and, in binary mode, holds for BinaryData).
-void StartRun(ProgramState& s, File& in) {
+// Starts a run over the encrypted file `in`, whose result `out` receives. A window
+// run's working file also holds a binary result for BinaryData, through a descriptor
+// of its own.
+void StartRun(ProgramState& s, File& in, WorkingFile& out, bool hold_result) {
   if (!s.BinaryMode) s.Form1.Text1.Text.clear();
   s.CipherLength = in.Size();
   StartProgress(s, "Decrypting");
   s.BinaryData.clear();
-  if (s.BinaryMode) s.BinaryData.BackByFile(WorkingDirectory() + "/" + kWorkingFile);
+  if (s.BinaryMode && hold_result) s.BinaryData.BackByFile(out.file().Duplicate());
   s.OutputBuffer.clear();
   ForgetWindow(s);
   s.CipherPos = 0;
@@ -164,17 +200,11 @@ std::optional<RunTiming> DecryptBlocks(ProgramState& s, File& in, WorkingFile& o
   return timing;
 }
 
-// Gives the result its name. A batch run ends the program here.
+// Writes the held result under its name (SaveDecryptedOutput, or RenameCommand for
+// "-o"); SaveFailed tells whether that failed.
 void NameResult(ProgramState& s, const std::string& name) {
-  if (s.BatchMode) {
-    if (s.OutputNameGiven) {
-      RenameCommand(s);
-    } else {
-      RenameReplacing(kWorkingFile, BatchDecryptedName(name));
-    }
-    ExitProgram(s, s.InputDamaged ? kExitFailure : kExitOk);
-  }
   ShowStatus(s, "Saving");
+  s.SaveFailed = false;
   if (s.OutputNameGiven) {
     RenameCommand(s);
   } else {
@@ -182,6 +212,11 @@ void NameResult(ProgramState& s, const std::string& name) {
     SaveDecryptedOutput(s);
     s.DecryptSourceName.clear();
   }
+}
+
+// The run is over; a batch run ends the program, failing when the input was damaged.
+void EndRun(ProgramState& s) {
+  if (s.BatchMode) ExitProgram(s, s.InputDamaged ? kExitFailure : kExitOk);
   StopProgress(s);
 }
 
@@ -196,28 +231,53 @@ void DecryptCommand(ProgramState& s) {
   std::optional<std::string> name = EncryptedFileName(s);
   if (!name) return EndRefused(s);
   if (RefuseMissing(s, *name)) return;
+  // A batch run writes its result straight beside its final name and touches no
+  // working file, so it needs no lock and leaves no other copy of the plaintext.
+  const bool batch = s.BatchMode && s.BinaryMode;
+  std::optional<std::string> target;
+  if (batch) {
+    target = BatchOutputName(s, *name);
+    if (!target) return EndRefused(s);
+  } else if (s.OutputNameGiven) {
+    target = s.CommandLineOutputName;
+  }
+  if (target && !target->empty() && RefuseOutputOverInput(s, *target, *name)) return;
 
   try {
-    // Held until the output has its final name: a second run in this folder would
-    // otherwise empty "default.dec" under this one.
-    FolderLock folder_lock;
+    // Held until the output has its final name: a second window run in this folder
+    // would otherwise empty "default.dec" under this one.
+    std::optional<FolderLock> folder_lock;
+    if (!batch) {
+      folder_lock.emplace();
+      if (!LockWorkingFolder(s, *folder_lock)) return EndRefused(s);
+    }
     File in = File::OpenRead(*name);
     in.AdviseSequential();
     GiveUpText(s);
-    // Decrypted data is private: the working file is readable by its owner only.
-    WorkingFile out(kWorkingFile, 0600);
-    StartRun(s, in);
+    // Decrypted data is private: readable by its owner only, whatever the umask.
+    WorkingFile out = batch ? WorkingFile::Beside(*target, Access::kPrivate)
+                            : WorkingFile::InCurrentFolder(kWorkingFile, Access::kPrivate);
+    StartRun(s, in, out, !batch);
     std::optional<RunTiming> timing = DecryptBlocks(s, in, out);
-    out.Close();
+    if (!s.BinaryMode) ChooseText1Encoding(s, !timing);
     in.Close();
     if (!timing) {
-      HideProgress(s);
+      out.Close();
+      ShowAbandoned(s, "Decryption abandoned.");
       s.AbortRequested = false;
       return EndRefused(s);
     }
     FinishProgress(s);
-    AppendLogLine(s, s.CipherLength, timing->start, "Decrypt");
-    NameResult(s, *name);
+    // Named first, logged after: a result that got no name is not logged, and a log
+    // that cannot be written costs only its record.
+    if (batch) {
+      out.Publish(*target);
+    } else {
+      out.Close();
+      NameResult(s, *name);
+    }
+    if (batch || !s.SaveFailed) LogFinishedRun(s, s.CipherLength, timing->start, "Decrypt");
+    EndRun(s);
   } catch (const FileError& e) {
     ForgetWindow(s);
     HideProgress(s);

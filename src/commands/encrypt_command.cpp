@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commands/encrypt_command.h"
 
 #include <algorithm>
@@ -33,11 +34,13 @@ std::optional<std::string> ChooseSource(ProgramState& s) {
 
 // Sources that cannot be encrypted: a missing one, the working file itself (it is
 // emptied before the source is read), and one already named like its encrypted
-// file (which would replace it).
-bool RefuseSource(ProgramState& s, const std::string& source) {
+// file (which would replace it). A source that cannot be reached for another
+// reason than its absence throws its FileError.
+bool RefuseSource(ProgramState& s, const std::string& source, bool uses_working_file) {
+  CheckReachable(source);
   if (!RegularFileSize(source)) {
     Refuse(s, "No such file found.");
-  } else if (SameFile(source, kWorkingFile)) {
+  } else if (uses_working_file && SameFile(source, kWorkingFile)) {
     Refuse(s, "Cannot encrypt " + source +
                   ": it is the working file that receives the encrypted data.");
   } else if (SameFile(source, EncryptedNameFor(source))) {
@@ -140,18 +143,19 @@ void CloseSource(ProgramState& s) {
   s.SourceReadAhead.shrink_to_fit();
 }
 
-// Shows the encrypted text in Text2, read back from the working file.
-void ReadBackIntoText2(ProgramState& s) {
+// Shows the encrypted text in Text2, read back through the working file's own
+// descriptor (its name may meanwhile lead elsewhere).
+void ReadBackIntoText2(ProgramState& s, const File& in) {
   ShowPercent(s, 0);
   ShowStatus(s, "Saving");
-  File in = File::OpenRead(kWorkingFile);
   const int64_t size = in.Size();
   s.Form1.Text2.Text.clear();
   s.Form1.Text2.Text.reserve(static_cast<size_t>(size));
   int last_percent = -1;
   int64_t piece = 1;
   for (int64_t done = 0; done < size; done += s.ChunkSize, ++piece) {
-    s.ChunkBuffer = in.Read(std::min(s.ChunkSize, size - done));
+    s.ChunkBuffer.resize(static_cast<size_t>(std::min(s.ChunkSize, size - done)));
+    in.ReadIntoAt(s.ChunkBuffer.data(), static_cast<int64_t>(s.ChunkBuffer.size()), done);
     s.Form1.Text2.Text += s.ChunkBuffer;
     // piece * 100 / (SourceLength / ChunkSize), in whole numbers.
     int percent =
@@ -159,7 +163,6 @@ void ReadBackIntoText2(ProgramState& s) {
     if (percent != last_percent) ShowPercent(s, percent);
     last_percent = percent;
   }
-  in.Close();
   s.ChunkBuffer.clear();
 }
 
@@ -193,29 +196,40 @@ void EncryptCommand(ProgramState& s) {
   s.OutputBuffer.clear();
 
   try {
-    // Held until the output has its final name: a second run in this folder would
-    // otherwise empty "default.enc" under this one.
-    FolderLock folder_lock;
+    // A batch run writes beside its output and touches no working file, so it needs
+    // no lock and any number of them can run in one folder at once.
+    const bool batch = s.BatchMode && s.BinaryMode;
+    // Held until the output has its final name: a second window run in this folder
+    // would otherwise empty "default.enc" under this one.
+    std::optional<FolderLock> folder_lock;
+    if (!batch) {
+      folder_lock.emplace();
+      if (!LockWorkingFolder(s, *folder_lock)) return EndRefused(s);
+    }
     if (s.BinaryMode) {
-      if (RefuseSource(s, *source)) return;
+      if (RefuseSource(s, *source, !batch)) return;
       OpenSource(s, *source);
     } else {
       TakeText1(s);
     }
-    WorkingFile out(kWorkingFile, 0666);
+    WorkingFile out = batch ? WorkingFile::Beside(EncryptedNameFor(*source), Access::kShared)
+                            : WorkingFile::InCurrentFolder(kWorkingFile, Access::kShared);
     std::optional<RunTiming> timing = EncryptBlocks(s, out);
-    out.Close();
     CloseSource(s);
     if (!timing) {
-      HideProgress(s);
+      out.Close();
+      ShowAbandoned(s, "Encryption abandoned.");
       s.AbortRequested = false;
       return EndRefused(s);
     }
-    AppendLogLine(s, s.BinaryMode ? s.SourceFileSize : s.SourceLength, timing->start, "Encrypt");
-    if (!s.BinaryMode) ReadBackIntoText2(s);
+    out.Drain();
+    if (!s.BinaryMode) ReadBackIntoText2(s, out.file());
     ShowWorkingFileCaption(s);
     s.EncryptSourceName = s.BinaryMode ? EncryptedNameFor(*source) : std::string();
-    SaveEncryptedOutput(s);
+    SaveEncryptedOutput(s, out);
+    out.Close();
+    // Named first, logged after: a log that cannot be written costs only its record.
+    LogFinishedRun(s, s.BinaryMode ? s.SourceFileSize : s.SourceLength, timing->start, "Encrypt");
   } catch (const FileError& e) {
     HideProgress(s);
     CloseSource(s);
@@ -224,20 +238,23 @@ void EncryptCommand(ProgramState& s) {
   EndRun(s);
 }
 
-void SaveEncryptedOutput(ProgramState& s) {
+void SaveEncryptedOutput(ProgramState& s, WorkingFile& out) {
   std::string name = s.EncryptSourceName;
   if (name.empty()) name = s.platform.InputBox("Enter newly encrypted file's name:");
   if (name.empty()) return Refuse(s, "Enter a filename.");
   name = TypedEncryptedName(name);
+  // The name is used up whether or not the rename succeeds: left behind after a
+  // failure, the next Encrypt would take the output's name for its source instead
+  // of the loaded file.
+  s.EncryptSourceName.clear();
   // One rename that replaces: an older file of that name stays whole until the new
   // one takes its place.
-  RenameReplacing(kWorkingFile, name);
+  out.Publish(name);
   if (!s.BinaryMode) {
     s.Form1.Label3.Caption = "Encrypted text(" + name + ")";
   } else if (!s.BatchMode) {
     s.Form1.Label3.Caption = "Encrypted binary(" + name + ")";
   }
-  s.EncryptSourceName.clear();
   if (!s.BatchMode) RefreshWindow(s);
 }
 

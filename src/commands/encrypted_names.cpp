@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commands/encrypted_names.h"
 
 #include "platform/paths.h"

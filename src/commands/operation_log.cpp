@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include "commands/operation_log.h"
 
 #include <cmath>
 
 #include "platform/system_paths.h"
+#include "state/window_commands.h"
 
 namespace marrowlock {
 namespace {
@@ -43,11 +45,19 @@ void AppendLogLine(ProgramState& s, int64_t size, double start_time, const std::
   if (end < start_time) end += 86400.0;
   std::string path = s.LogPath.empty() ? LogFilePath() : s.LogPath;
   if (path == LogFilePath()) EnsureSystemFolder();
-  File log = File::OpenAppend(path);
+  File log = File::OpenAppend(path, Access::kPrivate);
   std::string records = log.Size() == 0 ? LogHeaderRecord() : std::string();
   records += LogEntryRecord(size, end - start_time, task);
   log.Write(records);
   log.Close();
+}
+
+void LogFinishedRun(ProgramState& s, int64_t size, double start_time, const std::string& task) {
+  try {
+    AppendLogLine(s, size, start_time, task);
+  } catch (const FileError& e) {
+    Refuse(s, e.what());
+  }
 }
 
 }  // namespace marrowlock

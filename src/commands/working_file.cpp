@@ -1,18 +1,36 @@
+// SPDX-License-Identifier: MIT
 #include "commands/working_file.h"
+
+#include "state/progress_display.h"
 
 namespace marrowlock {
 namespace {
 
 constexpr size_t kWritePiece = size_t{1} << 20;
+// How long one look at the folder lock waits before the window's events run again.
+constexpr double kLockPollSeconds = 0.05;
 
 }  // namespace
 
-WorkingFile::WorkingFile(const std::string& path, unsigned mode) {
-  // Removed first, so that a new file gets `mode` even when an older one had another.
-  RemoveFile(path);
-  file_ = File::Create(path, mode);
-  pending_.reserve(kWritePiece + 4096);
+WorkingFile WorkingFile::InCurrentFolder(const std::string& name, Access access) {
+  WorkingFile out;
+  out.name_ = name;
+  out.access_ = access;
+  RemoveFile(name);
+  out.file_ = File::CreateExclusive(name, access);
+  out.pending_.reserve(kWritePiece + 4096);
+  return out;
 }
+
+WorkingFile WorkingFile::Beside(const std::string& target, Access access) {
+  WorkingFile out;
+  out.access_ = access;
+  out.beside_ = std::make_unique<OutputFile>(target, access);
+  out.pending_.reserve(kWritePiece + 4096);
+  return out;
+}
+
+File& WorkingFile::file() { return beside_ ? beside_->file() : file_; }
 
 int64_t WorkingFile::Append(std::string_view bytes) {
   pending_.append(bytes);
@@ -21,15 +39,43 @@ int64_t WorkingFile::Append(std::string_view bytes) {
 
 int64_t WorkingFile::Drain() {
   if (pending_.empty()) return 0;
-  file_.Write(pending_);
+  file().Write(pending_);
   int64_t written = static_cast<int64_t>(pending_.size());
   pending_.clear();
   return written;
 }
 
+void WorkingFile::Publish(const std::string& target) {
+  Drain();
+  if (beside_) {
+    beside_->Publish();
+    return;
+  }
+  PublishOpenFile(file_, name_, target, access_);
+  file_.Close();
+}
+
 void WorkingFile::Close() {
   Drain();
-  file_.Close();
+  if (beside_) {
+    beside_.reset();
+  } else {
+    file_.Close();
+  }
+}
+
+bool LockWorkingFolder(ProgramState& s, FolderLock& lock) {
+  if (lock.Take(0)) return true;
+  StartProgress(s, "Waiting for another run in this folder to end.");
+  while (!lock.Take(kLockPollSeconds)) {
+    s.platform.ProcessEvents();
+    if (s.AbortRequested) {
+      s.AbortRequested = false;
+      HideProgress(s);
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace marrowlock

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/decrypted_output.h"
 
 #include <optional>
@@ -22,7 +23,12 @@ bool BeginsWithLetter(const std::string& name) {
   return c >= 'a' && c <= 'z';
 }
 
-// Reads `source` into BinaryData in pieces of ChunkSize, reporting 0..50% in Label1.
+// Shows how far the copying and writing of a result has come in Label1.
+void ShowSaving(ProgramState& s, int64_t percent) {
+  ShowStatus(s, "Saving" + s.LineBreak + " " + std::to_string(percent) + "%");
+}
+
+// Reads `source` into BinaryData in pieces of ChunkSize, reporting 0..50%.
 void CopyIntoBinaryData(ProgramState& s, const std::string& source) {
   // A result that was backed by a working file but holds nothing can be refilled in memory.
   s.BinaryData.clear();
@@ -34,9 +40,10 @@ void CopyIntoBinaryData(ProgramState& s, const std::string& source) {
     double last_update = -1;
     for (int64_t i = 1; i <= full; ++i) {
       s.BinaryData.Append(in.Read(s.ChunkSize));
+      s.platform.ProcessEvents();
       double now = s.platform.SecondsSinceMidnight();
       if (last_update == -1 || now >= last_update + kCopyUpdateSeconds) {
-        ShowStatus(s, "Saving" + s.LineBreak + " " + std::to_string(50 * i / full) + "%");
+        ShowSaving(s, 50 * i / full);
         last_update = now;
       }
     }
@@ -49,9 +56,27 @@ void CopyIntoBinaryData(ProgramState& s, const std::string& source) {
   }
 }
 
-// Settles the output name (steps of the name rules). Returns nothing when the
-// command stops here; `source` is what is left of DecryptSourceName for a copy.
-std::optional<std::string> SettleName(ProgramState& s, std::string& source) {
+// Writes BinaryData to `out`, showing the share written (from `start_percent` on) at
+// most once per ProgressInterval; the caller shows "100%" at the end. The window's
+// events run after every piece, so that a result of gigabytes keeps the window
+// answering while it is written.
+void WriteBinaryData(ProgramState& s, File& out, int64_t start_percent) {
+  const int64_t total = s.BinaryData.size();
+  double last_update = -1;
+  s.BinaryData.WriteTo(out, [&](int64_t written) {
+    if (s.BatchMode) return;
+    s.platform.ProcessEvents();
+    if (written == total) return;
+    double now = s.platform.SecondsSinceMidnight();
+    if (last_update != -1 && now < last_update + s.ProgressInterval) return;
+    ShowSaving(s, start_percent + (100 - start_percent) * written / total);
+    last_update = now;
+  });
+}
+
+}  // namespace
+
+std::optional<std::string> SettleDecryptedName(ProgramState& s, std::string& source) {
   bool no_command_line_name = s.OutputNameGiven && s.CommandLineOutputName.empty();
   std::string name;
   if ((no_command_line_name || !s.RenameRequested) && !s.StartedWithFile) {
@@ -73,7 +98,9 @@ std::optional<std::string> SettleName(ProgramState& s, std::string& source) {
   }
 
   if (name.empty()) {
-    EndRefused(s);
+    // In the window a cancelled name box speaks for itself; a batch run that ends
+    // with a failure says why.
+    if (s.BatchMode) Refuse(s, "No name was given; nothing was saved.");
     return std::nullopt;
   }
   if (!s.RenameRequested) {
@@ -88,8 +115,6 @@ std::optional<std::string> SettleName(ProgramState& s, std::string& source) {
   return name;
 }
 
-}  // namespace
-
 void SaveDecryptedOutput(ProgramState& s) {
   if (s.Form1.Text1.Text.empty() && !s.BinaryMode && !s.StartedWithFile) {
     Refuse(s, "You first need to Load a file, or type in some text.");
@@ -97,7 +122,7 @@ void SaveDecryptedOutput(ProgramState& s) {
   }
 
   std::string source = s.DecryptSourceName;
-  std::optional<std::string> settled = SettleName(s, source);
+  std::optional<std::string> settled = SettleDecryptedName(s, source);
   if (!settled) return;
   const std::string& name = *settled;
   s.DecryptSourceName.clear();
@@ -108,6 +133,10 @@ void SaveDecryptedOutput(ProgramState& s) {
     if (!s.BinaryMode) {
       ReplaceFile(name, Access::kPrivate, [&](File& out) { out.Write(s.Form1.Text1.Text); });
     } else {
+      // Events run while the result is copied and written: meanwhile the window
+      // starts no command that could change BinaryData or its backing file.
+      RunningCommand running(s);
+      int64_t start_percent = 0;
       // The source is read completely before the target is touched, so that a
       // rename onto the source's own name, or a copy with nothing to copy, never
       // costs an existing file.
@@ -126,11 +155,14 @@ void SaveDecryptedOutput(ProgramState& s) {
           return;
         }
         CopyIntoBinaryData(s, source);
+        start_percent = 50;
       }
-      ReplaceFile(name, Access::kPrivate, [&](File& out) { s.BinaryData.WriteTo(out); });
+      ReplaceFile(name, Access::kPrivate,
+                  [&](File& out) { WriteBinaryData(s, out, start_percent); });
       ShowStatus(s, "Saving" + s.LineBreak + "100%");
     }
   } catch (const FileError& e) {
+    s.SaveFailed = true;
     HideProgress(s);
     Refuse(s, e.what());
     return;
@@ -146,6 +178,11 @@ void RenameCommand(ProgramState& s) {
   s.RenameRequested = true;
   s.DecryptSourceName = s.BinaryMode ? s.LoadedFileName : "";
   SaveDecryptedOutput(s);
+  // A rename that stopped short (a cancelled name box, a refused name) is over too.
+  // Left pending, the flag would make the next decryption ask for a name instead of
+  // writing its ".dec" file, and the name would be taken by the next Decrypt.
+  s.RenameRequested = false;
+  s.DecryptSourceName.clear();
   if (!s.BatchMode) RefreshWindow(s);
 }
 

@@ -1,4 +1,8 @@
+// SPDX-License-Identifier: MIT
 #pragma once
+
+#include <optional>
+#include <string>
 
 #include "state/program_state.h"
 
@@ -7,6 +11,12 @@ namespace marrowlock {
 // Writes the decrypted result held in Text1 (text mode) or BinaryData (binary
 // mode) under its settled name.
 void SaveDecryptedOutput(ProgramState& s);
+
+// Settles the name SaveDecryptedOutput writes to, asking for it when needed, and
+// applies the ".dec" and first-letter rules. `source` is DecryptSourceName's copy;
+// what is left of it is the file to copy when nothing is held. Nothing when the
+// command stops here (a refusal has been shown; in batch mode the program ends).
+std::optional<std::string> SettleDecryptedName(ProgramState& s, std::string& source);
 
 // File > Rename: writes the held result again, or copies the loaded file, under a
 // name the user types.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/save_text.h"
 
 #include <optional>
@@ -29,7 +30,8 @@ void SaveTextCommand(ProgramState& s) {
 
     std::string name = BareName(*chosen, cwd);
     // The text goes to a temporary file first, so a failed save keeps the old file.
-    ReplaceFile(name, Access::kShared, [&](File& out) { out.Write(s.Form1.Text1.Text); });
+    // Any text may be a decrypted one: it is the owner's only.
+    ReplaceFile(name, Access::kPrivate, [&](File& out) { out.Write(s.Form1.Text1.Text); });
     s.Form1.Label5.Caption = "Decrypted file(" + name + ")";
   } catch (const FileError& e) {
     Refuse(s, e.what());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/settings_file.h"
 
 #include <algorithm>
@@ -66,7 +67,9 @@ void WriteSettingsFile(const std::string& directory, const std::string& name) {
   EnsureSystemFolder();
   // Written beside and renamed over the old file, so that a failure part-way never
   // leaves the program without its default key.
-  WriteFileReplacing(path, bytes);
+  // Owner-only whatever the umask: whoever could write it could point the default
+  // key elsewhere.
+  WriteFileReplacing(path, bytes, Access::kPrivate);
 }
 
 void RemoveEmptySettingsFile() {

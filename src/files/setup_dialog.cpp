@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/setup_dialog.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/file_system.h"
 
 #include <dirent.h>
@@ -14,21 +15,10 @@
 #include <filesystem>
 #include <vector>
 
-#include "platform/output_file.h"
-
 namespace marrowlock {
 namespace {
 
 std::string Reason(int error_number) { return std::strerror(error_number); }
-
-void CopyContents(File& from, File& to) {
-  std::vector<char> buffer(1 << 20);
-  for (;;) {
-    int64_t got = from.ReadSome(buffer.data(), static_cast<int64_t>(buffer.size()));
-    if (got == 0) break;
-    to.Write(std::string_view(buffer.data(), static_cast<size_t>(got)));
-  }
-}
 
 // What is left of the write-failure hook's allowance, or -1 for no limit.
 int64_t BudgetFromEnvironment() {
@@ -113,7 +103,7 @@ File File::Create(const std::string& path, unsigned mode) {
 
 File File::CreateExclusive(const std::string& path, Access access) {
   const mode_t mode = access == Access::kPrivate ? 0600 : 0666;
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
   if (fd < 0) throw FileError("create", path, errno);
   // The umask could only take rights away; this makes sure nobody else has any.
   if (access == Access::kPrivate && ::fchmod(fd, 0600) != 0) {
@@ -125,10 +115,35 @@ File File::CreateExclusive(const std::string& path, Access access) {
   return File(fd, path);
 }
 
-File File::OpenAppend(const std::string& path, unsigned mode) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, mode);
-  if (fd < 0) throw FileError("open", path, errno);
-  return File(fd, path);
+File File::OpenAppend(const std::string& path, Access access) {
+  // Twice at most: the file may appear or vanish between the two opens.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+      struct stat st;
+      if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw FileError("open", path, "It is not a regular file");
+      }
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+      return File(fd, path);
+    }
+    if (errno != ENOENT) throw FileError("open", path, errno);
+    try {
+      File created = CreateExclusive(path, access);
+      ::fcntl(created.fd_, F_SETFL, ::fcntl(created.fd_, F_GETFL) | O_APPEND);
+      return created;
+    } catch (const FileError& e) {
+      if (e.error_number() != EEXIST) throw FileError("open", path, e.error_number());
+    }
+  }
+  throw FileError("open", path, EEXIST);
+}
+
+File File::Duplicate() const {
+  int fd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) throw FileError("open", path_, errno);
+  return File(fd, path_);
 }
 
 int64_t File::Size() const {
@@ -209,6 +224,13 @@ std::optional<int64_t> RegularFileSize(const std::string& path) {
   return static_cast<int64_t>(st.st_size);
 }
 
+void CheckReachable(const std::string& path) {
+  struct stat st;
+  // A dangling link is as absent as a missing name: both give ENOENT.
+  if (::stat(path.c_str(), &st) == 0 || errno == ENOENT) return;
+  throw FileError("open", path, errno);
+}
+
 bool IsNonEmptyRegularFile(const std::string& path) {
   auto size = RegularFileSize(path);
   return size && *size > 0;
@@ -258,20 +280,6 @@ void RemoveFile(const std::string& path) {
   if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw FileError("delete", path, errno);
 }
 
-void RenameReplacing(const std::string& from, const std::string& to) {
-  if (::rename(from.c_str(), to.c_str()) == 0) return;
-  int e = errno;
-  if (e != EXDEV) throw FileError("rename " + from + " to", to, e);
-  // Another file system: copy beside the target, then rename over it.
-  File in = File::OpenRead(from);
-  struct stat st;
-  const bool shared = ::fstat(in.Descriptor(), &st) == 0 && (st.st_mode & 077) != 0;
-  ReplaceFile(to, shared ? Access::kShared : Access::kPrivate,
-              [&](File& out) { CopyContents(in, out); });
-  in.Close();
-  RemoveFile(from);
-}
-
 void RenameNoReplace(const std::string& from, const std::string& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
   int e = errno;
@@ -284,6 +292,13 @@ void RenameNoReplace(const std::string& from, const std::string& to) {
     e = errno;
   }
   throw FileError("rename " + from + " to", to, e);
+}
+
+void MakeFolder(const std::string& path, Access access) {
+  // The umask can only take rights away, so a private folder never gives others any.
+  if (::mkdir(path.c_str(), access == Access::kPrivate ? 0700 : 0777) == 0) return;
+  if (errno == EEXIST && IsDirectory(path)) return;
+  throw FileError("create folder", path, errno);
 }
 
 void SyncFolder(const std::string& folder) {

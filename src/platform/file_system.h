@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <cstdint>
@@ -48,16 +49,23 @@ class File {
   // Opens an existing regular file for reading. Never creates a file, and never
   // hangs on a FIFO: anything but a regular file is refused.
   static File OpenRead(const std::string& path);
-  // Creates the file, or empties an existing one, for writing. `mode` applies to a new file.
+  // Creates the file, or empties an existing one, for writing. `mode` applies to a new
+  // file. It follows links and truncates: for tests and fuzz targets only; the
+  // program creates its files with CreateExclusive and OutputFile.
   static File Create(const std::string& path, unsigned mode = 0666);
-  // Creates a new file for writing; fails when anything, even a dangling link, has
-  // the name already. Never follows a link.
+  // Creates a new file for reading and writing; fails ("File exists") when anything,
+  // even a dangling link, has the name already. Never follows a link.
   static File CreateExclusive(const std::string& path, Access access);
-  // Opens for appending at the end, creating the file when absent.
-  static File OpenAppend(const std::string& path, unsigned mode = 0666);
+  // Opens an existing regular file for appending at its end, or creates it
+  // exclusively with `access` when absent. Never follows a link (a link at the name
+  // fails with "Too many levels of symbolic links") and never hangs on a FIFO.
+  static File OpenAppend(const std::string& path, Access access = Access::kPrivate);
 
   // Takes ownership of an open descriptor.
   static File Adopt(int fd, std::string path) { return File(fd, std::move(path)); }
+
+  // A second descriptor of the same open file, with a path of its own for messages.
+  File Duplicate() const;
 
   bool IsOpen() const { return fd_ >= 0; }
   const std::string& Path() const { return path_; }
@@ -96,6 +104,11 @@ void FailWritesAfter(std::optional<int64_t> bytes);
 // Size of an existing regular file, or nothing: a missing name, a folder, a FIFO
 // or a device all count as "no such file" and are never opened.
 std::optional<int64_t> RegularFileSize(const std::string& path);
+// Throws FileError("Cannot open <path>: <reason>.") when `path` cannot be looked
+// at for a reason other than its absence: a folder on the way without search
+// permission, a loop of links, an I/O error. Returns quietly when the name exists or
+// is simply missing.
+void CheckReachable(const std::string& path);
 // True for an existing regular file that holds at least one byte.
 bool IsNonEmptyRegularFile(const std::string& path);
 // True for a regular file of length 0 under this very name (a link does not count).
@@ -116,12 +129,12 @@ std::vector<FolderEntry> ListFolder(const std::string& folder);
 
 // Deletes a regular file; a missing file is not an error.
 void RemoveFile(const std::string& path);
-// Gives `from` the name `to` in one step, replacing a file of that name. When the
-// two lie on different file systems the data is copied into a new file beside `to`,
-// which then takes its name, and `from` is removed.
-void RenameReplacing(const std::string& from, const std::string& to);
 // Renames `from` to `to` only when no file of that name exists; fails otherwise.
 void RenameNoReplace(const std::string& from, const std::string& to);
+// Makes a new folder: with Access::kPrivate the owner's only (0700 less the umask,
+// so never more), with kShared as the umask allows (0777 less the umask). An existing folder of
+// that name is not an error; anything else there is.
+void MakeFolder(const std::string& path, Access access);
 // Flushes a folder's entries to the disk, so that a rename in it survives a power cut.
 void SyncFolder(const std::string& folder);
 

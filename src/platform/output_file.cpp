@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/output_file.h"
 
 #include <fcntl.h>
@@ -5,16 +6,33 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <random>
 #include <vector>
 
 #include "platform/paths.h"
+#include "platform/special_target.h"
+#include "platform/temporary_names.h"
 
 namespace marrowlock {
 namespace {
 
 constexpr char kHiddenPrefix[] = ".mlk-";
+// Tries at fresh hidden names before giving up: only a folder crowded with our own
+// leftovers, or someone creating names to block us, makes a name taken.
+constexpr int kNameTries = 100;
+
+bool AvoidFromEnvironment() {
+  const char* text = std::getenv("MARROWLOCK_NO_TMPFILE");
+  return text != nullptr && *text != '\0';
+}
+
+std::atomic<bool>& AvoidingUnnamed() {
+  static std::atomic<bool> avoid{AvoidFromEnvironment()};
+  return avoid;
+}
 
 // Six characters that make a hidden name unique in its folder.
 std::string RandomSuffix() {
@@ -28,44 +46,101 @@ std::string RandomSuffix() {
 
 std::string ProcPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
+// Links the open file `fd` under a fresh hidden name in `folder` and registers that
+// name; returns the name, or nothing (errno set) when linking failed.
+std::optional<std::string> LinkUnderHiddenName(int fd, const std::string& folder, int* slot) {
+  CleanupSignalsBlocked blocked;
+  for (int i = 0; i < kNameTries; ++i) {
+    std::string name = folder + kHiddenPrefix + RandomSuffix();
+    if (::linkat(AT_FDCWD, ProcPath(fd).c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      *slot = RegisterTemporaryName(name);
+      return name;
+    }
+    if (errno != EEXIST) return std::nullopt;
+  }
+  errno = EEXIST;
+  return std::nullopt;
+}
+
+bool SameNode(const std::string& name, const File& file) {
+  struct stat by_name, open;
+  return ::lstat(name.c_str(), &by_name) == 0 && ::fstat(file.Descriptor(), &open) == 0 &&
+         by_name.st_dev == open.st_dev && by_name.st_ino == open.st_ino;
+}
+
+// Takes `name` away when it still is `file`'s: what someone else put there stays.
+void RemoveIfStill(const std::string& name, const File& file) {
+  if (SameNode(name, file)) ::unlink(name.c_str());
+}
+
+void CopyAll(const File& from, File& to) {
+  std::vector<char> buffer(1 << 20);
+  const int64_t size = from.Size();
+  for (int64_t done = 0; done < size;) {
+    const int64_t piece = std::min<int64_t>(size - done, static_cast<int64_t>(buffer.size()));
+    from.ReadIntoAt(buffer.data(), piece, done);
+    to.Write(std::string_view(buffer.data(), static_cast<size_t>(piece)));
+    done += piece;
+  }
+}
+
 }  // namespace
+
+void AvoidUnnamedTemporaries(bool avoid) { AvoidingUnnamed() = avoid; }
 
 OutputFile::OutputFile(const std::string& target, Access access)
     : target_(target), folder_(FolderPart(target)) {
+  if (std::optional<File> special = OpenSpecialTarget(target)) {
+    file_ = std::move(*special);
+    special_ = true;
+    return;
+  }
   const std::string folder = folder_.empty() ? "." : folder_;
+  // Both ways of creating apply the umask to `mode`, so a shared file gets exactly
+  // what the user's umask allows.
   const mode_t mode = access == Access::kPrivate ? 0600 : 0666;
-  // A file without a name needs /proc to be given one later.
-  int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-  if (fd >= 0 && ::access(ProcPath(fd).c_str(), F_OK) != 0) {
-    ::close(fd);
-    fd = -1;
+  int fd = -1;
+  if (!AvoidingUnnamed()) {
+    fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    // A file without a name needs /proc to be given one later.
+    if (fd >= 0 && ::access(ProcPath(fd).c_str(), F_OK) != 0) {
+      ::close(fd);
+      fd = -1;
+    }
   }
   if (fd < 0) {
-    std::string pattern = folder_ + kHiddenPrefix + "XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    CleanupSignalsBlocked blocked;
+    for (int i = 0; i < kNameTries && fd < 0; ++i) {
+      std::string name = folder_ + kHiddenPrefix + RandomSuffix();
+      fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+      if (fd < 0 && errno != EEXIST) break;
+      if (fd >= 0) {
+        hidden_name_ = name;
+        hidden_slot_ = RegisterTemporaryName(name);
+      }
+    }
     if (fd < 0) throw FileError("create", target_, errno);
-    hidden_name_ = name.data();
-  }
-  // O_TMPFILE takes the umask away from `mode`, mkostemp always makes 0600.
-  mode_t wanted = mode;
-  if (access == Access::kShared) {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    wanted = mode & ~mask;
-  }
-  if (::fchmod(fd, wanted) != 0) {
-    int e = errno;
-    ::close(fd);
-    if (!hidden_name_.empty()) ::unlink(hidden_name_.c_str());
-    throw FileError("create", target_, e);
   }
   file_ = File::Adopt(fd, target_);
+  // Whatever a default ACL of the folder would add, a private file is the owner's only.
+  if (access == Access::kPrivate && ::fchmod(fd, 0600) != 0) {
+    int e = errno;
+    RemoveHidden();
+    throw FileError("create", target_, e);
+  }
 }
 
 OutputFile::~OutputFile() {
-  if (!published_ && !hidden_name_.empty()) ::unlink(hidden_name_.c_str());
+  if (!published_) RemoveHidden();
+}
+
+void OutputFile::RemoveHidden() {
+  if (hidden_name_.empty()) return;
+  CleanupSignalsBlocked blocked;
+  ::unlink(hidden_name_.c_str());
+  ForgetTemporaryName(hidden_slot_);
+  hidden_slot_ = -1;
+  hidden_name_.clear();
 }
 
 void OutputFile::LinkInto(const std::string& name) {
@@ -76,27 +151,30 @@ void OutputFile::LinkInto(const std::string& name) {
 }
 
 void OutputFile::Publish(Existing existing) {
+  if (special_) {
+    file_.Close();
+    published_ = true;
+    return;
+  }
   file_.Sync();
   if (hidden_name_.empty()) {
     if (existing == Existing::kKeep) {
+      // link never replaces: an existing file of the name makes it fail.
       LinkInto(target_);
-    } else {
-      // A name cannot replace another in one step: link under a hidden name first.
-      for (;;) {
-        std::string name = folder_ + kHiddenPrefix + RandomSuffix();
-        try {
-          LinkInto(name);
-        } catch (const FileError& e) {
-          if (e.error_number() == EEXIST) continue;
-          throw;
-        }
-        hidden_name_ = name;
-        break;
-      }
+      file_.Close();
+      published_ = true;
+      SyncFolder(folder_);
+      return;
     }
+    // A name cannot replace another in one step: link under a hidden name first.
+    std::optional<std::string> name =
+        LinkUnderHiddenName(file_.Descriptor(), folder_, &hidden_slot_);
+    if (!name) throw FileError("create", target_, errno);
+    hidden_name_ = *name;
   }
   file_.Close();
-  if (!hidden_name_.empty()) {
+  {
+    CleanupSignalsBlocked blocked;
     if (existing == Existing::kKeep) {
       try {
         RenameNoReplace(hidden_name_, target_);
@@ -106,9 +184,57 @@ void OutputFile::Publish(Existing existing) {
     } else if (::rename(hidden_name_.c_str(), target_.c_str()) != 0) {
       throw FileError("write", target_, errno);
     }
+    ForgetTemporaryName(hidden_slot_);
+    hidden_slot_ = -1;
+    published_ = true;
   }
-  published_ = true;
   SyncFolder(folder_);
+}
+
+void PublishOpenFile(File& file, const std::string& working_name, const std::string& target,
+                     Access access) {
+  const auto fail = [&](int error_number) {
+    return FileError("rename " + working_name + " to", target, error_number);
+  };
+  if (std::optional<File> special = OpenSpecialTarget(target)) {
+    CopyAll(file, *special);
+    special->Close();
+    RemoveIfStill(working_name, file);
+    return;
+  }
+  file.Sync();
+  const std::string folder = FolderPart(target);
+  if (::access("/proc/self/fd", F_OK) != 0) {
+    // Without /proc the file can be reached by its name only.
+    if (!SameNode(working_name, file)) {
+      throw FileError("rename " + working_name + " to", target,
+                      "It was replaced by another file while it was written");
+    }
+    if (::rename(working_name.c_str(), target.c_str()) != 0) throw fail(errno);
+    SyncFolder(folder);
+    return;
+  }
+  int slot = -1;
+  std::optional<std::string> hidden = LinkUnderHiddenName(file.Descriptor(), folder, &slot);
+  if (!hidden) {
+    if (errno != EXDEV) throw fail(errno);
+    // Another file system: a copy beside the target takes its name.
+    ReplaceFile(target, access, [&](File& out) { CopyAll(file, out); });
+    RemoveIfStill(working_name, file);
+    return;
+  }
+  {
+    CleanupSignalsBlocked blocked;
+    if (::rename(hidden->c_str(), target.c_str()) != 0) {
+      int e = errno;
+      ::unlink(hidden->c_str());
+      ForgetTemporaryName(slot);
+      throw fail(e);
+    }
+    ForgetTemporaryName(slot);
+  }
+  SyncFolder(folder);
+  RemoveIfStill(working_name, file);
 }
 
 void ReplaceFile(const std::string& path, Access access, const std::function<void(File&)>& fill) {

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,10 +16,15 @@ namespace marrowlock {
 //
 // The file is made in the target's own folder, so that naming it is one rename on
 // one file system: without any name (O_TMPFILE) where the file system allows it,
-// else under a short hidden name (".mlk-" and six random characters) created
-// exclusively, never through a link. Publish syncs the data, gives the file its
-// name and syncs the folder, so that the new file survives a power cut once
-// Publish has returned. An OutputFile destroyed before Publish leaves nothing.
+// else under a short hidden name (".mlk-" and six random characters, whatever the
+// target's length) created exclusively, never through a link, and registered so
+// that SIGINT, SIGTERM and SIGHUP remove it (temporary_names.h). Publish syncs the
+// data, gives the file its name and syncs the folder, so that the new file survives
+// a power cut once Publish has returned. An OutputFile destroyed before Publish
+// leaves nothing.
+//
+// A target that is an existing device, FIFO or socket is written into directly
+// instead (special_target.h); Publish then only closes it.
 //
 // Failures are FileErrors that name the target, never the hidden name.
 class OutputFile {
@@ -34,18 +41,36 @@ class OutputFile {
 
   File& file() { return file_; }
   const std::string& target() const { return target_; }
+  // True when the target is a device, FIFO or socket that is written into.
+  bool IsSpecial() const { return special_; }
 
   void Publish(Existing existing = Existing::kReplace);
 
  private:
+  void CreateHidden();
   void LinkInto(const std::string& name);
+  void RemoveHidden();
 
   std::string target_;
   std::string folder_;
   std::string hidden_name_;  // empty for a file without a name
+  int hidden_slot_ = -1;     // its place in the table of temporary names
   File file_;
+  bool special_ = false;
   bool published_ = false;
 };
+
+// Gives `file`, an open file named `working_name`, the name `target` as well,
+// replacing a file of that name, and then takes the name `working_name` away when it
+// still is this file's. The file is synced first and the target's folder after, as
+// Publish does. The file is found through its descriptor, never through
+// `working_name`, so a file swapped in at that name meanwhile is never published;
+// only on a system without /proc is the name used, after checking that it still
+// leads to this file. A target on another file system gets a copy; a special target
+// (special_target.h) gets the bytes written into it. `access` applies to a copy.
+// Failures are FileErrors that name the target; `working_name` then keeps the file.
+void PublishOpenFile(File& file, const std::string& working_name, const std::string& target,
+                     Access access);
 
 // Replaces the file `path` with what `fill` writes, through an OutputFile. On any
 // failure the old `path` stays as it was and the FileError is passed on.
@@ -53,5 +78,10 @@ void ReplaceFile(const std::string& path, Access access, const std::function<voi
 // ReplaceFile with the bytes `data`.
 void WriteFileReplacing(const std::string& path, std::string_view data,
                         Access access = Access::kShared);
+
+// Test hook: with true, output files are always made under hidden names, as on a
+// file system without O_TMPFILE. Runs of the real program take it from the
+// environment variable MARROWLOCK_NO_TMPFILE (any non-empty value).
+void AvoidUnnamedTemporaries(bool avoid);
 
 }  // namespace marrowlock

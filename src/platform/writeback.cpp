@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/writeback.h"
 
 #include <fcntl.h>

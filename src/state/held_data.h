@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,8 +15,9 @@ namespace marrowlock {
 // file). Small data lives in memory. A decryption instead backs it by its working
 // file, which already holds the same bytes, so that the memory a result costs does
 // not grow with its size; the held bytes are then the first size() bytes of that file.
-// The backing file is kept open: when the working file is later renamed, or replaced
-// by another run in the same folder, the held bytes are still the ones decrypted.
+// The backing file is the working file's own open descriptor, never reopened by
+// name: when the working file is later renamed, or replaced by another run in the
+// same folder, the held bytes are still the ones decrypted.
 class HeldData {
  public:
   bool empty() const { return size_ == 0; }
@@ -27,13 +30,14 @@ class HeldData {
   void clear();
   // Appends bytes in memory. REQUIRES: !IsFileBacked().
   void Append(std::string_view bytes);
-  // From now on the held bytes are the first size() bytes of the file at `path`,
-  // which is opened now; size() is 0. Throws FileError when it cannot be opened.
-  void BackByFile(const std::string& path);
+  // From now on the held bytes are the first size() bytes of `file`, which must be
+  // open for reading; size() is 0.
+  void BackByFile(File file);
   // The backing file has grown by `count` bytes that now belong to the held data.
   void GrowBacked(int64_t count);
-  // Writes all held bytes to `out`, reading a backing file in pieces.
-  void WriteTo(File& out) const;
+  // Writes all held bytes to `out` in pieces, reading a backing file piece by piece.
+  // `after_piece`, when given, is called after each piece with the bytes written so far.
+  void WriteTo(File& out, const std::function<void(int64_t written)>& after_piece = {}) const;
 
  private:
   std::string memory_;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "state/program_state.h"
 
 #include "platform/system_paths.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <cstdint>
@@ -6,6 +7,7 @@
 
 #include "platform/file_system.h"
 #include "platform/platform.h"
+#include "platform/text_encoding.h"
 #include "state/held_data.h"
 #include "state/window_elements.h"
 
@@ -109,16 +111,28 @@ struct ProgramState {
   int64_t DisplayLimit;
   int ProgressInterval;
 
-  // A decryption met an encrypted file whose length is not a multiple of the
-  // block length; batch mode then ends with a failure status.
+  // A decryption met an encrypted file with two or more bytes after its last whole
+  // block; batch mode then ends with a failure status.
   bool InputDamaged = false;
   // A long command (Encrypt, Decrypt, Load) is running; the window then starts no
   // other command while it lets pending events run.
   bool CommandRunning = false;
-  // The user typed characters into Text1 that have no byte in the character set;
-  // Text1 then holds '?' for them. Set by the window, cleared when a command sets
-  // Text1 anew; text-mode Encrypt, Save and Rename refuse to run while it is set.
+  // The key file of the key in force, as it was opened: an output may not replace it.
+  std::string KeyFileName;
+  // The last SaveDecryptedOutput could not write its file (the failure was shown);
+  // a decryption then logs no record, since its result has no name.
+  bool SaveFailed = false;
+  // The user typed characters into Text1 that the encoding in force has no bytes
+  // for (only windows-1252 lacks some); Text1 then holds '?' for them. Set by the
+  // window, cleared when a command sets Text1 anew; text-mode Encrypt, Save and
+  // Rename refuse to run while it is set.
   bool Text1Unencodable = false;
+  // The encoding in which Text1's bytes are shown and typed text is written: chosen
+  // for each loaded or decrypted text, and by the user in Options > Encoding.
+  TextEncoding Text1Encoding = TextEncoding::kWindows1252;
+  // The user changed Text1 since a command last set it: its characters, not its
+  // bytes, are then what a change of encoding keeps. Set by the window.
+  bool Text1Edited = false;
 };
 
 // The start values: the key and block length of no key (16), text mode, no pending

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "state/progress_display.h"
 
 #include "state/window_commands.h"
@@ -44,6 +45,15 @@ void HideProgress(ProgramState& s) {
   if (s.BatchMode) return;
   s.Form1.ProgressBar1.Visible = false;
   s.Form1.Label1.Visible = false;
+  RefreshWindow(s);
+}
+
+void ShowAbandoned(ProgramState& s, const std::string& caption) {
+  if (s.BatchMode) return;
+  s.Form1.ProgressBar1.Visible = false;
+  s.Form1.ProgressBar1.Value = 0;
+  s.Form1.Label1.Caption = caption;
+  s.Form1.Label1.Visible = true;
   RefreshWindow(s);
 }
 

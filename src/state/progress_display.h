@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <string>
@@ -19,8 +20,10 @@ void ShowStatus(ProgramState& s, const std::string& caption);
 void ShowRate(ProgramState& s, const std::string& label, const std::string& rate);
 void FinishProgress(ProgramState& s);  // bar at 100
 void StopProgress(ProgramState& s);    // bar and label hidden and reset
-// Bar and label hidden, Label1's caption kept: a run that was abandoned or failed,
-// or a step that is over.
+// Bar and label hidden, Label1's caption kept: a run that failed, or a step that is over.
 void HideProgress(ProgramState& s);
+// Bar hidden, Label1 left showing `caption` ("Encryption abandoned."), so that the
+// captions still naming an earlier output do not read as this run's success.
+void ShowAbandoned(ProgramState& s, const std::string& caption);
 
 }  // namespace marrowlock

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "state/window_commands.h"
 
 namespace marrowlock {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <string>
@@ -27,12 +28,16 @@ void ResetCommandLineState(ProgramState& s);
 // Shows the main window (command-line runs show it before their command).
 void ShowMainWindow(ProgramState& s);
 
-// Marks a long command (Encrypt, Decrypt, Load) as running for its whole life, so
-// that the window starts no second command while the first lets events run, and
-// restores the previous mark on every way out.
+// Marks a long command (Encrypt, Decrypt, Load, the writing of a decrypted result)
+// as running for its whole life, so that the window starts no second command while
+// the first lets events run, and restores the previous mark on every way out.
+//
+// A command that starts while nothing runs forgets an Escape pressed before it:
+// only an Escape pressed during a run abandons that run.
 class RunningCommand {
  public:
   explicit RunningCommand(ProgramState& s) : s_(s), was_running_(s.CommandRunning) {
+    if (!was_running_) s_.AbortRequested = false;
     s_.CommandRunning = true;
   }
   ~RunningCommand() { s_.CommandRunning = was_running_; }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Batch runs of the real program on names and files chosen to break it: odd bytes in
 // names, names too long for the system, key files and sources that are folders, pipes
 // or devices, and a sparse source past 4 GiB. Every run ends by itself, without a crash,
@@ -86,20 +87,23 @@ TEST_F(HostileInputTest, NamesWithOddBytesRoundTrip) {
 
 TEST_F(HostileInputTest, NamesLongerThanTheSystemAllows) {
   const std::string over_name_max(300, 'n');
-  ExpectRefused(Batch({over_name_max + ".txt", "-i", "-kk.mlk"}), "No such file found.");
-  ExpectRefused(Batch({over_name_max + ".enc", "-i", "-kk.mlk"}), "No such file found.");
+  ExpectRefused(Batch({over_name_max + ".txt", "-i", "-kk.mlk"}),
+                "Cannot open " + over_name_max + ".txt: File name too long.");
+  ExpectRefused(Batch({over_name_max + ".enc", "-i", "-kk.mlk"}),
+                "Cannot open " + over_name_max + ".enc: File name too long.");
   ExpectRefused(Batch({"a.txt", "-i", "-k" + over_name_max}),
                 "No such key file, " + over_name_max + ".mlk.");
 
   std::string over_path_max;
   while (over_path_max.size() <= PATH_MAX) over_path_max += "deep/";
-  ExpectRefused(Batch({over_path_max + "f.txt", "-i", "-kk.mlk"}), "No such file found.");
+  ExpectRefused(Batch({over_path_max + "f.txt", "-i", "-kk.mlk"}),
+                "Cannot open " + over_path_max + "f.txt: File name too long.");
 
   // The source's name fits, its encrypted name (".enc" appended) does not.
   const std::string longest(NAME_MAX - 1, 'm');
   WriteFile(dir / longest, "plain");
   ExpectRefused(Batch({longest, "-i", "-kk.mlk"}),
-                "Cannot rename default.enc to " + longest + ".enc: File name too long.");
+                "Cannot write " + longest + ".enc: File name too long.");
   EXPECT_EQ(ReadFile(dir / longest), "plain");
 }
 

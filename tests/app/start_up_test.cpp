@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/start_up.h"
 
 #include <gtest/gtest.h>

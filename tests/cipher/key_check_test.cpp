@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading a key file by its path, and the check that its Pal undoes its Pair.
 
 #include <gtest/gtest.h>

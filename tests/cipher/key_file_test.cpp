@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cipher/key_file.h"
 
 #include <gtest/gtest.h>

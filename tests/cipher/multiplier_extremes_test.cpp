@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The multiplier's single-block tails with the largest digits: products that overflow
 // a narrow integer type must still wrap modulo 256^N.
 

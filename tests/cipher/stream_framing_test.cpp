@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cipher/stream_framing.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Batch mode reads several chunks at a time and shares long runs of blocks among
 // threads; the files it writes must be byte for byte those of the window's
 // block-by-block runs.

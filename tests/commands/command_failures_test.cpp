@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,7 +33,9 @@ TEST_F(AbandonTest, EncryptionKeepsTheFlushedPartAndWritesNoLogAndNoName) {
   EXPECT_EQ(LogText(), "");
   EXPECT_FALSE(s.AbortRequested);
   EXPECT_FALSE(s.Form1.ProgressBar1.Visible);
-  EXPECT_FALSE(s.Form1.Label1.Visible);
+  // The status line says so, so the caption naming an earlier output is not read as success.
+  EXPECT_TRUE(s.Form1.Label1.Visible);
+  EXPECT_EQ(s.Form1.Label1.Caption, "Encryption abandoned.");
   EXPECT_FALSE(s.CommandRunning);
 }
 
@@ -49,15 +52,29 @@ TEST_F(AbandonTest, DecryptionKeepsTheFlushedPartInDefaultDecAndBinaryData) {
   EXPECT_FALSE(FileExists("c.dec"));
   EXPECT_EQ(LogText(), "");
   EXPECT_FALSE(s.AbortRequested);
+  EXPECT_FALSE(s.Form1.ProgressBar1.Visible);
+  EXPECT_TRUE(s.Form1.Label1.Visible);
+  EXPECT_EQ(s.Form1.Label1.Caption, "Decryption abandoned.");
 }
 
-TEST_F(AbandonTest, EscapePressedWhileIdleStopsTheNextRunAtItsFirstFlush) {
+TEST_F(AbandonTest, AnEscapePressedWhileIdleIsForgottenWhenARunStarts) {
   UseKey(16);
+  const std::string text(5000, 'q');
   s.AbortRequested = true;
-  s.Form1.Text1.Text = std::string(5000, 'q');
+  s.Form1.Text1.Text = text;
+  platform.input_answers = {"out"};
   EncryptCommand(s);
-  EXPECT_EQ(ReadFile("default.enc"), "");
-  EXPECT_TRUE(platform.prompts.empty());
+  const std::string cipher = ReferenceTransform(ReferenceFraming(text, 16, false), key.pair);
+  EXPECT_EQ(ReadFile("out.enc"), cipher);
+  EXPECT_FALSE(s.AbortRequested);
+
+  s.AbortRequested = true;
+  s.DecryptSourceName = "out.enc";
+  DecryptCommand(s);
+  EXPECT_TRUE(ReadFile("out.dec").starts_with(text));
+  EXPECT_EQ(s.Form1.Label1.Caption, "");
+  EXPECT_FALSE(s.AbortRequested);
+  EXPECT_TRUE(platform.messages.empty());
 }
 
 TEST_F(CommandTest, ShortEncryptedFilesDecryptTheirWholeBlocksAndReportDamageFromTwoBytesOn) {
@@ -71,7 +88,7 @@ TEST_F(CommandTest, ShortEncryptedFilesDecryptTheirWholeBlocksAndReportDamageFro
     s.DecryptSourceName = "d.enc";
     DecryptCommand(s);
     EXPECT_EQ(ReadFile("d.dec"), ReferenceTransform(blocks, key.pal));
-    EXPECT_EQ(s.InputDamaged, extra != 0);
+    EXPECT_EQ(s.InputDamaged, extra >= 2);
     EXPECT_EQ(platform.messages, extra >= 2 ? std::vector<std::string>{"File was damaged, exiting"}
                                             : std::vector<std::string>{});
   }
@@ -145,6 +162,25 @@ TEST_F(CommandTest, DecryptedWorkingFileIsPrivate) {
   EXPECT_EQ(st.st_mode & 077, 0u);
 }
 
+TEST_F(CommandTest, AfterAFailedRenameTheNextEncryptTakesTheLoadedFileAgain) {
+  UseKey(16);
+  BinaryMode();
+  WriteFile("src.bin", "source bytes");
+  s.EncryptSourceName = s.LoadedFileName = "src.bin";  // as a binary-mode Load leaves them
+  std::filesystem::create_directory("src.enc");        // the final name is a folder
+  EncryptCommand(s);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(s.EncryptSourceName, "");
+  EXPECT_EQ(s.LoadedFileName, "src.bin");
+
+  // File > Encrypt, once the folder is gone: the loaded file, not the output's name.
+  std::filesystem::remove("src.enc");
+  EncryptCommand(s);
+  EXPECT_EQ(platform.messages.size(), 1u) << platform.messages.back();
+  EXPECT_EQ(ReadFile("src.enc"),
+            ReferenceTransform(ReferenceFraming("source bytes", 16, true), key.pair));
+}
+
 // A file operation that fails shows one "Cannot ..." message and ends the run as
 // Escape would; the source and any earlier output stay as they were.
 TEST_F(CommandTest, FailingFileOperationsEndTheRunWithOneMessage) {
@@ -168,13 +204,15 @@ TEST_F(CommandTest, FailingFileOperationsEndTheRunWithOneMessage) {
   EXPECT_EQ(platform.messages.back().rfind("Cannot rename default.enc to nowhere/out.enc: ", 0),
             0u);
 
-  // The log cannot be written: no naming, the earlier output stays whole.
+  // The log cannot be written: the result is named all the same, and the log's
+  // failure is shown.
   WriteFile("kept.enc", "earlier output");
   s.LogPath = dir.path();
   platform.input_answers = {"kept"};
   EncryptCommand(s);
   EXPECT_EQ(platform.messages.back().rfind("Cannot open " + dir.path() + ": ", 0), 0u);
-  EXPECT_EQ(ReadFile("kept.enc"), "earlier output");
+  EXPECT_EQ(ReadFile("kept.enc").size(), 16u);
+  EXPECT_FALSE(FileExists("default.enc"));
 
   // A read-only folder takes no working file.
   if (::geteuid() != 0) {

@@ -1,5 +1,6 @@
-// Several batch runs started at once in one folder share the working files
-// "default.enc" and "default.dec"; each must still produce exactly its own output.
+// SPDX-License-Identifier: MIT
+// Several batch runs started at once in one folder, none waiting for another: each
+// must produce exactly its own output, and none may leave a working file behind.
 
 #include <fcntl.h>
 #include <sys/wait.h>

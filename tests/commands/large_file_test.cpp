@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A file past the 2 GiB and 4 GiB marks of narrower sizes goes through batch
 // encryption and decryption whole, in a memory footprint that does not grow with it.
 // It writes about 6 GiB, so it runs only when MARROWLOCK_LARGE_TESTS=1.

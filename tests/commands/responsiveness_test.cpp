@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Long runs in the window: Escape stops them at once, and a large decryption into the
 // text box costs time in proportion to its size.
 

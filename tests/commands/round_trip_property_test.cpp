@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Random data, random keys of every length, both modes: decrypting what was encrypted
 // gives the data back followed by exactly the padding of its last block.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/decrypted_output.h"
 
 #include <gtest/gtest.h>
@@ -108,26 +109,39 @@ TEST_F(DecryptedOutputTest, AsksForANameWhenThereIsNoSourceAndStopsQuietlyOnCanc
   EXPECT_EQ(ReadFile("typed.dec"), "secret");
 }
 
-TEST_F(DecryptedOutputTest, ACancelledRenameStaysPendingAndTheNextSaveUsesTheTypedNameAsIs) {
+TEST_F(DecryptedOutputTest, ACancelledRenameLeavesNothingPending) {
   s.Form1.Text1.Text = "text";
   platform.input_answers = {""};
   RenameCommand(s);
-  EXPECT_TRUE(s.RenameRequested);
-  EXPECT_TRUE(FolderEntries().empty());
-
-  // The next decryption's save takes the rename branch: no ".dec" rule.
-  s.DecryptSourceName = "next.enc";
-  platform.input_answers = {"out.txt"};
-  SaveDecryptedOutput(s);
-  EXPECT_EQ(platform.prompts,
-            (std::vector<std::string>{"Enter new name for file:", "Enter new name for file:"}));
-  EXPECT_EQ(ReadFile("out.txt"), "text");
-  EXPECT_FALSE(FileExists(dir / "next.dec"));
   EXPECT_FALSE(s.RenameRequested);
+  EXPECT_TRUE(FolderEntries().empty());
+  EXPECT_TRUE(platform.messages.empty());
 
-  platform.input_answers = {"plainname"};
+  // The next decryption's save writes its ".dec" file without a question.
+  s.DecryptSourceName = "next.enc";
+  SaveDecryptedOutput(s);
+  EXPECT_EQ(platform.prompts, std::vector<std::string>{"Enter new name for file:"});
+  EXPECT_EQ(ReadFile("next.dec"), "text");
+
+  // A rename refused for its name is over as well, and leaves no name for Decrypt.
+  EnterBinaryMode();
+  s.LoadedFileName = "loaded.bin";
+  platform.input_answers = {"1st.bin"};
   RenameCommand(s);
-  EXPECT_EQ(ReadFile("plainname"), "text");
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"Filename must begin with a letter."});
+  EXPECT_FALSE(s.RenameRequested);
+  EXPECT_EQ(s.DecryptSourceName, "");
+}
+
+TEST_F(DecryptedOutputTest, ARenamedResultKeepsTheTypedNameAsIs) {
+  s.Form1.Text1.Text = "text";
+  for (const char* name : {"out.txt", "plainname"}) {
+    platform.input_answers = {name};
+    RenameCommand(s);
+    EXPECT_EQ(ReadFile(name), "text");
+  }
+  EXPECT_FALSE(FileExists(dir / "out.dec"));
+  EXPECT_FALSE(FileExists(dir / "plainname.dec"));
 }
 
 TEST_F(DecryptedOutputTest, CommandLineRunsTakeTheSourceOrTheOutputOption) {
@@ -226,6 +240,30 @@ TEST_F(DecryptedOutputTest, CopiesALoadedFileInWholeReadsWithPercentagesEveryTwo
   EXPECT_EQ(ReadFile("again.bin"), source);
 }
 
+TEST_F(DecryptedOutputTest, ALargeHeldResultIsWrittenInPiecesWithProgressAndEventsBetween) {
+  const std::string bytes = std::string(5 << 20, 'r');
+  WriteFile(dir / "held.dec", bytes);
+  EnterBinaryMode();
+  s.BinaryData.BackByFile(File::OpenRead(dir / "held.dec"));
+  s.BinaryData.GrowBacked(static_cast<int64_t>(bytes.size()));
+  platform.clock_step = 1.0;
+  int events = 0;
+  platform.on_events = [&] {
+    ++events;
+    EXPECT_TRUE(s.CommandRunning) << "the window must start nothing else meanwhile";
+  };
+  platform.input_answers = {"renamed.bin"};
+  RenameCommand(s);
+
+  EXPECT_EQ(ReadFile("renamed.bin"), bytes);
+  EXPECT_EQ(events, 5);
+  EXPECT_EQ(platform.captions,
+            (std::vector<std::string>{"Saving", "Saving\r\n 20%", "Saving\r\n 40%",
+                                      "Saving\r\n 60%", "Saving\r\n 80%", "Saving\r\n100%"}));
+  EXPECT_FALSE(s.CommandRunning);
+  EXPECT_FALSE(s.Form1.Label1.Visible);
+}
+
 TEST_F(DecryptedOutputTest, ASmallCopyShowsNoPercentageBeforeTheEnd) {
   WriteFile(dir / "small.bin", std::string(100, 'x'));
   EnterBinaryMode();
@@ -292,7 +330,7 @@ TEST_F(DecryptedOutputTest, AFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile)
   // The held result lives in a working file that has lost its tail: the write fails
   // part-way, after the temporary file was made.
   WriteFile(dir / "default.dec", "abc");
-  s.BinaryData.BackByFile(dir / "default.dec");
+  s.BinaryData.BackByFile(File::OpenRead(dir / "default.dec"));
   s.BinaryData.GrowBacked(10);
   s.DecryptSourceName = "old.enc";
   SaveDecryptedOutput(s);

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: MIT
 #include "files/save_text.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -35,6 +37,24 @@ TEST_F(SaveTextTest, WritesTheTextBytesAsTheyAreUnderTheBareName) {
   EXPECT_EQ(request.InitialDirectory, dir.path());
   EXPECT_EQ(request.FileName, "");
   EXPECT_TRUE(platform.messages.empty());
+}
+
+// Any text may have been decrypted: a saved one is the owner's only, under any
+// umask, and a link at the chosen name is replaced, not written through.
+TEST_F(SaveTextTest, ASavedTextIsOwnerOnlyAndNeverWrittenThroughALink) {
+  WriteFile(dir / "victim", "must stay");
+  std::filesystem::create_symlink(dir / "victim", dir / "notes.txt");
+  s.Form1.Text1.Text = "decrypted secrets";
+  platform.file_answers = {dir / "notes.txt"};
+  const mode_t old_mask = ::umask(0);
+  SaveTextCommand(s);
+  ::umask(old_mask);
+  struct stat st;
+  ASSERT_EQ(::lstat((dir / "notes.txt").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(ReadFile(dir / "notes.txt"), "decrypted secrets");
+  EXPECT_EQ(ReadFile(dir / "victim"), "must stay");
 }
 
 TEST_F(SaveTextTest, AFileInAnotherFolderKeepsItsFullPathAndAnOldLongerFileIsReplacedWhole) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/file_system.h"
 
 #include <sys/stat.h>
@@ -46,8 +47,8 @@ TEST(FileSystemTest, RenameNoReplaceKeepsAnExistingTarget) {
   EXPECT_THROW(RenameNoReplace("a", "b"), FileError);
   EXPECT_EQ(ReadFile("b"), "old");
   EXPECT_EQ(ReadFile("a"), "new");
-  RenameReplacing("a", "b");
-  EXPECT_EQ(ReadFile("b"), "new");
+  RenameNoReplace("a", "c");
+  EXPECT_EQ(ReadFile("c"), "new");
   EXPECT_FALSE(FileExists("a"));
 }
 
@@ -159,6 +160,76 @@ TEST(FileSystemTest, FolderListingsAndSameFile) {
   EXPECT_TRUE(SameFile("a.mlk", "link.mlk"));
   EXPECT_FALSE(SameFile("a.mlk", "sub.mlk"));
   EXPECT_FALSE(SameFile("dangling.mlk", "dangling.mlk"));
+}
+
+// Nothing the program creates follows a link or reuses a file that is already there.
+TEST(FileSystemTest, CreatingNeverFollowsALinkNorTakesOverAnExistingFile) {
+  TempDir dir;
+  WriteFile("victim", "must stay");
+  ::symlink("victim", "link");
+  try {
+    File::CreateExclusive("link", Access::kPrivate);
+    FAIL() << "created through a link";
+  } catch (const FileError& e) {
+    EXPECT_STREQ(e.what(), "Cannot create link: File exists.");
+  }
+  try {
+    File::OpenAppend("link");
+    FAIL() << "appended through a link";
+  } catch (const FileError& e) {
+    EXPECT_STREQ(e.what(), "Cannot open link: Too many levels of symbolic links.");
+  }
+  ::mkfifo("fifo", 0600);
+  EXPECT_THROW(File::OpenAppend("fifo"), FileError) << "and does not hang";
+  EXPECT_EQ(ReadFile("victim"), "must stay");
+
+  const mode_t old_mask = ::umask(0);
+  File log = File::OpenAppend("new.log");
+  log.Write("one ");
+  log.Close();
+  ::umask(old_mask);
+  EXPECT_EQ(ModeOf("new.log"), 0600u);
+  File more = File::OpenAppend("new.log", Access::kShared);
+  more.Write("two");
+  more.Close();
+  EXPECT_EQ(ReadFile("new.log"), "one two");
+}
+
+TEST(FileSystemTest, OnlyAMissingNameIsAbsentAnythingElseUnreachableHasItsReason) {
+  TempDir dir;
+  EXPECT_NO_THROW(CheckReachable("missing"));
+  ::symlink("nowhere", "dangling");
+  EXPECT_NO_THROW(CheckReachable("dangling"));
+  ::symlink("loop-b", "loop-a");
+  ::symlink("loop-a", "loop-b");
+  try {
+    CheckReachable("loop-a");
+    FAIL();
+  } catch (const FileError& e) {
+    EXPECT_STREQ(e.what(), "Cannot open loop-a: Too many levels of symbolic links.");
+  }
+}
+
+// The working file is published through its descriptor: a file swapped in at its
+// name is neither published nor removed.
+TEST(OutputFileTest, PublishingAnOpenFileNeverTakesWhatIsNowAtItsName) {
+  TempDir dir;
+  File work = File::CreateExclusive("default.enc", Access::kShared);
+  work.Write("ours");
+  ::rename("default.enc", "moved-away");
+  WriteFile("default.enc", "someone else's");
+  WriteFile("out.enc", "old output");
+  PublishOpenFile(work, "default.enc", "out.enc", Access::kShared);
+  EXPECT_EQ(ReadFile("out.enc"), "ours");
+  EXPECT_EQ(ReadFile("default.enc"), "someone else's");
+
+  // Unswapped, the working name goes once the output has its name.
+  File second = File::CreateExclusive("work", Access::kShared);
+  second.Write("second");
+  PublishOpenFile(second, "work", "second.enc", Access::kShared);
+  EXPECT_EQ(ReadFile("second.enc"), "second");
+  EXPECT_FALSE(FileExists("work"));
+  EXPECT_EQ(Entries(dir.path()), 4) << "no hidden name is left";
 }
 
 }  // namespace

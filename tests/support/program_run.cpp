@@ -1,9 +1,12 @@
+// SPDX-License-Identifier: MIT
 #include "support/program_run.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -25,9 +28,16 @@ double Now() {
 // Runs in the child between fork and exec: only async-signal-safe calls.
 [[noreturn]] void StartChild(const ProgramRun& run, const char* const* argv,
                              const char* const* envp, int in, int out, int err) {
+  if (run.user) {
+    if (::setgroups(0, nullptr) != 0 || ::setgid(*run.user) != 0 || ::setuid(*run.user) != 0) {
+      ::_exit(126);
+    }
+  }
   if (::chdir(run.folder.c_str()) != 0) ::_exit(126);
+  if (run.umask) ::umask(*run.umask);
+  // The program must cope with a size limit by itself.
+  ::signal(SIGXFSZ, SIG_DFL);
   if (run.file_size_limit) {
-    ::signal(SIGXFSZ, SIG_IGN);
     rlimit limit{static_cast<rlim_t>(*run.file_size_limit),
                  static_cast<rlim_t>(*run.file_size_limit)};
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
@@ -69,11 +79,17 @@ ProgramResult RunToEnd(const ProgramRun& run) {
   ::close(err);
 
   ProgramResult result;
-  const double deadline = Now() + run.timeout_seconds;
+  const double started = Now();
+  const double deadline = started + run.timeout_seconds;
+  bool signalled = false;
   int raw = 0;
   for (;;) {
     pid_t done = ::waitpid(child, &raw, WNOHANG);
     if (done == child) break;
+    if (run.signal_after && !signalled && Now() >= started + run.signal_after->second) {
+      ::kill(child, run.signal_after->first);
+      signalled = true;
+    }
     if (Now() > deadline) {
       result.hung = true;
       ::kill(child, SIGKILL);
@@ -88,6 +104,11 @@ ProgramResult RunToEnd(const ProgramRun& run) {
   std::error_code ec;
   std::filesystem::remove_all(io, ec);
   return result;
+}
+
+std::string WhyNoOtherUser() {
+  if (::geteuid() != 0) return "the tests do not run as root, so they cannot act as another user";
+  return "";
 }
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <sys/types.h>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace marrowlock {
@@ -14,10 +16,23 @@ struct ProgramRun {
   std::vector<std::string> args;
   std::string folder = ".";              // the working directory of the program
   std::string input;                     // its standard input
-  std::optional<off_t> file_size_limit;  // RLIMIT_FSIZE, with SIGXFSZ ignored
+  std::optional<off_t> file_size_limit;  // RLIMIT_FSIZE; SIGXFSZ is left at its default
   std::vector<std::string> environment;  // "NAME=value" settings added to the test's own
   double timeout_seconds = 60;           // then it is killed and counted as hung
+  std::optional<mode_t> umask;           // the program's umask, else the test's own
+  std::optional<uid_t> user;             // run as this user (and its group), from root
+  // A signal sent to the program once it has run this long, as a user or the system
+  // might: SIGINT for Ctrl+C, SIGTERM for kill, SIGHUP for a closed terminal.
+  std::optional<std::pair<int, double>> signal_after;
 };
+
+// The unprivileged user that tests run programs as, to play a second user or to
+// meet permissions that root would pass: "nobody".
+inline constexpr uid_t kOtherUser = 65534;
+
+// Why runs as another user are impossible here, or "" when they are possible (the
+// tests run as root).
+std::string WhyNoOtherUser();
 
 struct ProgramResult {
   int status = -1;  // the exit status, or 128 + the signal that ended it

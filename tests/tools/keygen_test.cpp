@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -85,11 +86,18 @@ TEST_F(KeygenTest, RefusesBadArgumentsAndNeverOverwrites) {
   ExpectRefused("no/such/folder/k.mlk", "cannot create no/such/folder/k.mlk");
 }
 
-TEST_F(KeygenTest, HelpGoesToStandardOutput) {
-  KeygenRun run = Keygen("--help");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out.rfind("Usage: marrowlock-keygen [-n N] FILE", 0), 0u) << run.out;
-  EXPECT_TRUE(run.err.empty());
+TEST_F(KeygenTest, HelpAndVersionGoToStandardOutputAndMakeNoKey) {
+  for (const char* option : {"--help", "-h"}) {
+    KeygenRun run = Keygen(std::string(option) + " k.mlk");
+    EXPECT_EQ(run.status, 0) << option;
+    EXPECT_EQ(run.out.rfind("Usage: marrowlock-keygen [-n N] FILE", 0), 0u) << run.out;
+    EXPECT_TRUE(run.err.empty()) << option;
+  }
+  KeygenRun version = Keygen("--version k.mlk");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "marrowlock-keygen 1.1.0\n");
+  EXPECT_TRUE(version.err.empty());
+  EXPECT_FALSE(FileExists(dir / "k.mlk"));
 }
 
 }  // namespace

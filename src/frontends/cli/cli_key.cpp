@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/cli/cli_key.h"
 
 #include "cipher/key_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/cli/cli_options.h"
 
 #include <getopt.h>

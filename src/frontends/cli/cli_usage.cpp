@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/cli/cli_usage.h"
 
 namespace marrowlock {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/cli/file_plan.h"
 
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/cli/tool_message.h"
 
 #include <cstdio>

@@ -1,11 +1,16 @@
+// SPDX-License-Identifier: MIT
 #include "app/start_up.h"
 #include "frontends/console/console_platform.h"
+#include "platform/temporary_names.h"
 #include "state/program_exit.h"
 #include "state/program_state.h"
 
 namespace marrowlock {
 
 int RunBatch(const std::string& command_line) {
+  // A batch run interrupted by Ctrl+C, kill or a closed terminal leaves no hidden
+  // temporary behind.
+  RemoveTemporariesOnSignals();
   ConsolePlatform platform;
   ProgramState s(platform);
   platform.Attach(s);

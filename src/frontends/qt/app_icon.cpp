@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/qt/app_icon.h"
 
 #include <QPainter>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/qt/desktop.h"
 
 #include <QApplication>
@@ -13,7 +14,13 @@
 namespace marrowlock {
 
 int RunDesktop(int argc, char** argv) {
-  QApplication app(argc, argv);
+  // Qt takes the options it knows (-reverse, -style, ...) out of the arguments it is
+  // given. It gets the program's name only, so that every argument keeps the meaning
+  // the command line gives it: "marrowlock -reverse" encrypts a file named "-reverse".
+  char program_name[] = "marrowlock";
+  int qt_argc = 1;
+  char* qt_argv[] = {argc > 0 ? argv[0] : program_name, nullptr};
+  QApplication app(qt_argc, qt_argv);
   QApplication::setApplicationName(QStringLiteral("marrowlock"));
   QApplication::setWindowIcon(AppIcon());
 

@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/qt/help_view.h"
 
 #include <QCloseEvent>
+#include <QFontDatabase>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "app/help_window.h"
@@ -22,15 +25,20 @@ HelpView::HelpView(QtPlatform& platform, ProgramState& s)
   text1_->setObjectName(QStringLiteral("Text1"));
   text1_->setReadOnly(true);
   text1_->setUndoRedoEnabled(false);
+  // The help text lines up its tables with blanks, which only a fixed-width font keeps.
+  text1_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(text1_);
-  resize(640, 520);
+  // Room for the help text's lines of 80 characters, with the margins and the scroll bar.
+  const int column = text1_->fontMetrics().horizontalAdvance(QLatin1Char('M'));
+  resize(86 * column + text1_->verticalScrollBar()->sizeHint().width(), 560);
 }
 
 void HelpView::Draw() {
   const HelpWindow& h = s_.MLHelp;
   setWindowTitle(CaptionText(h.Caption));
-  shown_.Draw(h.Text1.Text);
+  // A help text of the user's own may be written in UTF-8.
+  shown_.Draw(h.Text1.Text, ChooseEncoding(h.Text1.Text));
   bool visible = h.Exists && h.Visible;
   if (visible && !isVisible()) {
     show();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/qt/key_filter.h"
 
 #include <QKeyEvent>
@@ -54,11 +55,12 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (key.key == kKeyF1 && key.NoModifiers()) platform_.BringUpHelp();
     return handled || platform_.exit_status().has_value();
   }
-  bool alt_x = key.key == kKeyX && key.AltAlone();
   if (window == platform_.help_window()) {
-    platform_.RunHandler([&] { HelpKeyPressed(s, key); });
-    return alt_x;
+    bool handled = false;
+    platform_.RunHandler([&] { handled = HelpKeyPressed(s, key); });
+    return handled;
   }
+  bool alt_x = key.key == kKeyX && key.AltAlone();
   if (window == platform_.setup_dialog()) {
     platform_.RunHandler([&] { SetupKeyPressed(s, key); });
     return alt_x;

@@ -1,14 +1,17 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/qt/main_window_view.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QStyle>
-#include <QTextCursor>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -17,28 +20,15 @@
 #include "frontends/qt/app_icon.h"
 #include "frontends/qt/qt_platform.h"
 #include "frontends/qt/text_conversion.h"
+#include "frontends/qt/toolbar_icons.h"
+#include "state/encoding_choice.h"
 #include "state/window_commands.h"
 
 namespace marrowlock {
 
-bool ShownText::Draw(const std::string& bytes) {
-  if (bytes == shown_) return false;
-  if (!shown_.empty() && bytes.size() > shown_.size() &&
-      bytes.compare(0, shown_.size(), shown_) == 0) {
-    // A decryption extends the text at every flush; setting the whole text again
-    // would cost time in proportion to all that is shown so far.
-    QTextCursor cursor(edit_->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(
-        BytesToDisplay(std::string_view(bytes).substr(shown_.size()), shown_.back() == '\r'));
-  } else {
-    edit_->setPlainText(BytesToDisplay(bytes));
-  }
-  shown_ = bytes;
-  return true;
-}
-
 namespace {
+
+constexpr int kToolbarIconSize = 24;
 
 QPlainTextEdit* MakeTextArea(const char* name, bool read_only) {
   auto* edit = new QPlainTextEdit;
@@ -49,17 +39,40 @@ QPlainTextEdit* MakeTextArea(const char* name, bool read_only) {
   return edit;
 }
 
-QLabel* MakeLabel(const char* name) {
+QLabel* MakeLabel(const QString& name) {
   auto* label = new QLabel;
-  label->setObjectName(QLatin1String(name));
+  label->setObjectName(name);
   label->setTextFormat(Qt::PlainText);
   return label;
 }
 
-void DrawLabel(QLabel* widget, const Label& label) {
-  QString text = CaptionText(label.Caption);
+// Keeps the widget's place in the layout while it is hidden, so that showing it
+// moves nothing else.
+void KeepPlaceWhenHidden(QWidget* widget) {
+  QSizePolicy policy = widget->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  widget->setSizePolicy(policy);
+}
+
+// A label whose caption may grow long (a file's path, a status line): its width is
+// the layout's to give, so a long caption is cut at the edge instead of widening
+// the window.
+void TakeWidthFromLayout(QLabel* label) {
+  label->setSizePolicy(QSizePolicy::Ignored, label->sizePolicy().verticalPolicy());
+}
+
+void DrawLabel(QLabel* widget, const QString& text, bool visible) {
   if (widget->text() != text) widget->setText(text);
-  widget->setVisible(label.Visible);
+  widget->setVisible(visible);
+}
+
+// The key display's heading names the two halves with a word between them
+// ("Pair          and        Pal"): the first name stands over Pair's box, the last
+// over Pal's.
+std::pair<QString, QString> KeyHeadings(const std::string& caption) {
+  QStringList words = CaptionText(caption).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  if (words.size() < 2) return {CaptionText(caption), QString()};
+  return {words.front(), words.back()};
 }
 
 }  // namespace
@@ -75,14 +88,25 @@ MainWindowView::MainWindowView(QtPlatform& platform, ProgramState& s)
       shown2_(text2_),
       shown3_(text3_),
       shown4_(text4_),
+      pal_heading_(MakeLabel(QStringLiteral("Label4Pal"))),
+      encoding_status_(MakeLabel(QStringLiteral("EncodingStatus"))),
       progress_(new QProgressBar) {
   setObjectName(QStringLiteral("Form1"));
   setWindowIcon(AppIcon());
   for (size_t i = 0; i < labels_.size(); ++i) {
-    labels_[i] = MakeLabel(("Label" + std::to_string(i + 1)).c_str());
+    labels_[i] = MakeLabel(QStringLiteral("Label%1").arg(i + 1));
   }
   progress_->setObjectName(QStringLiteral("ProgressBar1"));
   progress_->setRange(0, 100);
+  BuildLayout();
+  BuildMenus();
+  BuildToolbar();
+  connect(text1_, &QPlainTextEdit::textChanged, this, [this] { Text1Edited(); });
+  resize(760, 600);
+  Draw();
+}
+
+void MainWindowView::BuildLayout() {
   text3_->setMaximumHeight(90);
   text4_->setMaximumHeight(90);
 
@@ -92,39 +116,59 @@ MainWindowView::MainWindowView(QtPlatform& platform, ProgramState& s)
   column->addWidget(text1_, 3);
   column->addWidget(label(3));
   column->addWidget(text2_, 2);
-  column->addWidget(label(4));
-  auto* keys = new QHBoxLayout;
-  keys->addWidget(text3_);
-  keys->addWidget(text4_);
+  auto* keys = new QGridLayout;
+  keys->addWidget(label(4), 0, 0);
+  keys->addWidget(pal_heading_, 0, 1);
+  keys->addWidget(text3_, 1, 0);
+  keys->addWidget(text4_, 1, 1);
   column->addLayout(keys);
   auto* names = new QHBoxLayout;
   names->addWidget(label(5), 1);
   names->addWidget(label(6), 1);
   column->addLayout(names);
-  auto* status = new QHBoxLayout;
-  status->addWidget(label(1), 1);
-  status->addWidget(progress_, 1);
-  column->addLayout(status);
   setCentralWidget(central);
+  for (int number : {1, 5, 6}) TakeWidthFromLayout(label(number));
 
-  BuildMenus();
-  BuildToolbar();
-  connect(text1_, &QPlainTextEdit::textChanged, this, [this] { Text1Edited(); });
-  resize(760, 600);
-  Draw();
+  // The status line and the progress bar of long commands stand in the status bar,
+  // which always has room for the status line's two lines: nothing moves when they
+  // appear or when the status line grows.
+  label(1)->setMinimumHeight(2 * label(1)->fontMetrics().lineSpacing());
+  KeepPlaceWhenHidden(label(1));
+  KeepPlaceWhenHidden(progress_);
+  progress_->setFixedWidth(220);
+  statusBar()->addWidget(label(1), 1);
+  statusBar()->addWidget(progress_);
+  statusBar()->addPermanentWidget(encoding_status_);
 }
 
 void MainWindowView::BuildMenus() {
   QMenu* menu = nullptr;
+  QMenu* submenu = nullptr;
   const char* menu_caption = nullptr;
+  const char* submenu_caption = nullptr;
+  auto* encodings = new QActionGroup(this);
   for (const CommandRow& row : CommandTable()) {
     if (row.menu.menu == nullptr) continue;
     if (menu_caption == nullptr || std::strcmp(menu_caption, row.menu.menu) != 0) {
       menu = menuBar()->addMenu(QString::fromLatin1(row.menu.menu));
       menu_caption = row.menu.menu;
+      submenu_caption = nullptr;
     }
-    if (row.menu.separator_before) menu->addSeparator()->setObjectName(QStringLiteral("SepBar"));
-    QAction* action = menu->addAction(QString::fromLatin1(row.menu.caption));
+    QMenu* place = menu;
+    if (row.menu.submenu != nullptr) {
+      if (submenu_caption == nullptr || std::strcmp(submenu_caption, row.menu.submenu) != 0) {
+        submenu = menu->addMenu(QString::fromLatin1(row.menu.submenu));
+        submenu_caption = row.menu.submenu;
+      }
+      place = submenu;
+    }
+    if (row.menu.separator_before) place->addSeparator()->setObjectName(QStringLiteral("SepBar"));
+    // The key stands after a tab, where the menu shows it at the right as a hint: it
+    // is no shortcut of the entry, for the keyboard table alone acts on keys.
+    QString caption = QString::fromLatin1(row.menu.caption);
+    std::string key = KeyText(row.key);
+    if (!key.empty()) caption += QLatin1Char('\t') + QString::fromStdString(key);
+    QAction* action = place->addAction(caption);
     action->setObjectName(QLatin1String(row.menu.element));
     const Command command = row.command;
     connect(action, &QAction::triggered, this,
@@ -133,51 +177,28 @@ void MainWindowView::BuildMenus() {
       binary_mode_entry_ = action;
       action->setCheckable(true);
     }
+    if (command == Command::kWindows1252 || command == Command::kUtf8) {
+      action->setCheckable(true);
+      encodings->addAction(action);
+      encoding_entries_.emplace_back(
+          action, command == Command::kUtf8 ? TextEncoding::kUtf8 : TextEncoding::kWindows1252);
+    }
     if (command == Command::kHelp) {
       connect(action, &QAction::triggered, this, [this] { platform_.BringUpHelp(); });
     }
   }
 }
 
-namespace {
-
-// The toolbar's pictures: the desktop theme's icon where it has one, else Qt's own.
-QIcon ButtonIcon(const QStyle& style, const std::string& key) {
-  struct Picture {
-    const char* key;
-    const char* theme_icon;
-    QStyle::StandardPixmap fallback;
-  };
-  static const Picture kPictures[] = {
-      {"load", "document-open", QStyle::SP_DialogOpenButton},
-      {"clear", "edit-clear", QStyle::SP_DialogResetButton},
-      {"save", "document-save", QStyle::SP_DialogSaveButton},
-      {"rename", "document-save-as", QStyle::SP_FileLinkIcon},
-      {"encrypt", "document-encrypt", QStyle::SP_ArrowUp},
-      {"decrypt", "document-decrypt", QStyle::SP_ArrowDown},
-      {"newkey", "dialog-password", QStyle::SP_DriveHDIcon},
-      {"binary", "view-list-details", QStyle::SP_FileDialogContentsView},
-      {"exit", "application-exit", QStyle::SP_DialogCloseButton},
-  };
-  for (const Picture& p : kPictures) {
-    if (key == p.key) {
-      return QIcon::fromTheme(QLatin1String(p.theme_icon), style.standardIcon(p.fallback));
-    }
-  }
-  return QIcon();
-}
-
-}  // namespace
-
 void MainWindowView::BuildToolbar() {
   toolbar_ = addToolBar(QStringLiteral("Toolbar1"));
   toolbar_->setObjectName(QStringLiteral("Toolbar1"));
   toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  toolbar_->setIconSize(QSize(kToolbarIconSize, kToolbarIconSize));
   toolbar_->setMovable(false);
   for (int position = 1; const CommandRow* row = RowOfButton(position); ++position) {
     const ButtonPlace& b = row->button;
-    QAction* action =
-        toolbar_->addAction(ButtonIcon(*style(), b.key), QString::fromLatin1(b.caption));
+    QAction* action = toolbar_->addAction(ToolbarIcon(*style(), b.key, kToolbarIconSize),
+                                          QString::fromLatin1(b.caption));
     action->setObjectName(QLatin1String(b.key));
     action->setToolTip(QString::fromLatin1(b.tooltip));
     connect(action, &QAction::triggered, this, [this, position] {
@@ -192,9 +213,7 @@ void MainWindowView::Draw() {
   QString caption = CaptionText(f.Caption);
   if (windowTitle() != caption) setWindowTitle(caption);
 
-  // A text that a command set anew replaces whatever the user typed, and with it
-  // any characters that had no byte.
-  if (shown1_.Draw(f.Text1.Text)) s_.Text1Unencodable = false;
+  DrawText1();
   // No typing into a text that a running command reads or fills.
   text1_->setReadOnly(f.Text1.Locked || s_.CommandRunning);
   text1_->setVisible(f.Text1.Visible);
@@ -205,14 +224,16 @@ void MainWindowView::Draw() {
     others[i].first->Draw(others[i].second->Text);
     other_widgets[i]->setVisible(others[i].second->Visible);
   }
-
-  const Label* labels[] = {&f.Label1, &f.Label2, &f.Label3, &f.Label4, &f.Label5, &f.Label6};
-  for (size_t i = 0; i < labels_.size(); ++i) DrawLabel(labels_[i], *labels[i]);
+  DrawLabels();
 
   int value = std::clamp(f.ProgressBar1.Value, 0, 100);
   if (progress_->value() != value) progress_->setValue(value);
   progress_->setVisible(f.ProgressBar1.Visible);
   binary_mode_entry_->setChecked(f.BinaryModeChecked);
+  for (const auto& [action, encoding] : encoding_entries_) {
+    action->setChecked(s_.Text1Encoding == encoding);
+  }
+  DrawLabel(encoding_status_, QString::fromLatin1(EncodingName(s_.Text1Encoding)), true);
 
   if (f.Visible && !isVisible()) show();
   if (!f.Visible && isVisible()) hide();
@@ -223,13 +244,48 @@ void MainWindowView::Draw() {
   drawing_ = false;
 }
 
+void MainWindowView::DrawText1() {
+  const std::string& bytes = s_.Form1.Text1.Text;
+  const TextEncoding encoding = s_.Text1Encoding;
+  if (bytes != shown1_.shown()) {
+    // A text that a command set anew replaces whatever the user typed, and with it
+    // any characters that had no byte.
+    shown1_.Draw(bytes, encoding);
+    s_.Text1Unencodable = false;
+    s_.Text1Edited = false;
+  } else if (encoding != shown1_.encoding() && !s_.Text1Edited) {
+    // The bytes as they came are read anew; they stay what Encrypt and Save write.
+    shown1_.Draw(bytes, encoding);
+  } else if (encoding != shown1_.encoding()) {
+    // What the user typed stays as the window shows it, written in the new encoding.
+    bool lossy = false;
+    std::string typed = DisplayToBytes(text1_->document()->toRawText(), encoding, &lossy);
+    shown1_.Edited(typed, encoding);
+    s_.Form1.Text1.Text = std::move(typed);
+    s_.Text1Unencodable = lossy;
+  }
+}
+
+void MainWindowView::DrawLabels() {
+  const MainWindow& f = s_.Form1;
+  const Label* labels[] = {&f.Label1, &f.Label2, &f.Label3, &f.Label4, &f.Label5, &f.Label6};
+  for (size_t i = 0; i < labels_.size(); ++i) {
+    if (i == 3) continue;
+    DrawLabel(labels_[i], CaptionText(labels[i]->Caption), labels[i]->Visible);
+  }
+  auto [pair, pal] = KeyHeadings(f.Label4.Caption);
+  DrawLabel(label(4), pair, f.Label4.Visible);
+  DrawLabel(pal_heading_, pal, f.Label4.Visible);
+}
+
 void MainWindowView::Text1Edited() {
   if (drawing_ || closing_) return;
   bool lossy = false;
-  std::string bytes = DisplayToBytes(text1_->document()->toRawText(), &lossy);
-  shown1_.Edited(bytes);
+  std::string bytes = DisplayToBytes(text1_->document()->toRawText(), s_.Text1Encoding, &lossy);
+  shown1_.Edited(bytes, s_.Text1Encoding);
   s_.Form1.Text1.Text = std::move(bytes);
   s_.Text1Unencodable = lossy;
+  s_.Text1Edited = true;
 }
 
 void MainWindowView::closeEvent(QCloseEvent* event) {

@@ -1,10 +1,14 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <QMainWindow>
 #include <array>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/dispatch.h"
+#include "frontends/qt/shown_text.h"
 #include "state/program_state.h"
 
 class QAction;
@@ -17,25 +21,10 @@ namespace marrowlock {
 
 class QtPlatform;
 
-// A text area drawn from a byte string. It remembers the bytes it shows so that
-// an unchanged text is not set again, and a text that grew only gets its tail.
-class ShownText {
- public:
-  explicit ShownText(QPlainTextEdit* edit) : edit_(edit) {}
-  // Returns whether the widget's text was replaced or extended.
-  bool Draw(const std::string& bytes);
-  // The user changed the widget's text; `bytes` are its new bytes.
-  void Edited(const std::string& bytes) { shown_ = bytes; }
-  const std::string& shown() const { return shown_; }
-
- private:
-  QPlainTextEdit* edit_;
-  std::string shown_;
-};
-
-// The main window `Form1`: its text areas, labels, progress bar, menu bar and
-// toolbar, drawn from ProgramState::Form1. Menu entries and toolbar buttons go to
-// the dispatch; the user's edits of Text1 are written back into the state.
+// The main window `Form1`: its text areas, labels, progress bar, menu bar, toolbar
+// and status bar, drawn from ProgramState::Form1 and Text1's encoding. Menu entries
+// and toolbar buttons go to the dispatch; the user's edits of Text1 are written back
+// into the state as bytes in the encoding in force.
 class MainWindowView : public QMainWindow {
  public:
   MainWindowView(QtPlatform& platform, ProgramState& s);
@@ -47,15 +36,22 @@ class MainWindowView : public QMainWindow {
   QPlainTextEdit* text1() { return text1_; }
   QPlainTextEdit* text2() { return text2_; }
   QProgressBar* progress_bar() { return progress_; }
+  // Label4, the key display's heading, is drawn as two: `label(4)` names Pair over
+  // Text3, `pal_heading()` names Pal over Text4.
   QLabel* label(int number) { return labels_[static_cast<size_t>(number - 1)]; }
+  QLabel* pal_heading() { return pal_heading_; }
+  QLabel* encoding_status() { return encoding_status_; }
   QToolBar* toolbar() { return toolbar_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void BuildLayout();
   void BuildMenus();
   void BuildToolbar();
+  void DrawText1();
+  void DrawLabels();
   void Text1Edited();
 
   QtPlatform& platform_;
@@ -66,9 +62,13 @@ class MainWindowView : public QMainWindow {
   QPlainTextEdit* text4_;
   ShownText shown1_, shown2_, shown3_, shown4_;
   std::array<QLabel*, 6> labels_{};
+  QLabel* pal_heading_;
+  QLabel* encoding_status_;
   QProgressBar* progress_;
   QToolBar* toolbar_ = nullptr;
   QAction* binary_mode_entry_ = nullptr;
+  // The entries of Options > Encoding, with the encoding each one chooses.
+  std::vector<std::pair<QAction*, TextEncoding>> encoding_entries_;
   bool drawing_ = false;
   bool closing_ = false;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/qt/qt_platform.h"
 
 #include <QApplication>

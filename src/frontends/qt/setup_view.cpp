@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/qt/setup_view.h"
 
 #include <QCloseEvent>

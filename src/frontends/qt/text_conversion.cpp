@@ -1,46 +1,101 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/qt/text_conversion.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringConverter>
-
-#include "platform/codepage.h"
 
 namespace marrowlock {
 
 namespace {
-constexpr char32_t kNulSymbol = 0x2400;
+
+constexpr char16_t kNulSymbol = 0x2400;
+constexpr char16_t kLineSeparator = 0x2028;
+constexpr char16_t kParagraphSeparator = 0x2029;
+
+// Texts from this length on keep their line breaks inside paragraphs, starting a new
+// paragraph only at the first break in each stretch of kParagraphBytes bytes; shorter
+// texts give every line a paragraph of its own, as typed text has.
+constexpr size_t kGroupedFrom = size_t{1} << 19;
+constexpr size_t kParagraphBytes = 4096;
+constexpr size_t kNoBreak = static_cast<size_t>(-1);
+
+bool IsBreak(char b) { return b == '\r' || b == '\n'; }
+
+// Where the last line break before `from` starts, when it lies close enough to
+// decide whether a break at or after `from` shares its stretch.
+size_t BreakBefore(std::string_view bytes, size_t from) {
+  const size_t stop = from > kParagraphBytes ? from - kParagraphBytes : 0;
+  for (size_t i = from; i-- > stop;) {
+    if (!IsBreak(bytes[i])) continue;
+    return (bytes[i] == '\n' && i > 0 && bytes[i - 1] == '\r') ? i - 1 : i;
+  }
+  return kNoBreak;
 }
 
-QString BytesToDisplay(std::string_view bytes, bool after_cr) {
-  std::u32string shown;
-  shown.reserve(bytes.size());
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    unsigned char b = static_cast<unsigned char>(bytes[i]);
-    if (b == '\n' && (i > 0 ? bytes[i - 1] == '\r' : after_cr)) continue;
-    if (b == '\r' || b == '\n') {
-      shown.push_back(U'\n');
+// Writes `c` at `out` as one or two UTF-16 units; returns the place after them.
+char16_t* PutCodePoint(char16_t* out, char32_t c) {
+  if (c < 0x10000) {
+    *out++ = static_cast<char16_t>(c);
+  } else {
+    *out++ = QChar::highSurrogate(c);
+    *out++ = QChar::lowSurrogate(c);
+  }
+  return out;
+}
+
+}  // namespace
+
+QString TextAreaText(std::string_view bytes, size_t from, TextEncoding encoding) {
+  // No byte gives more than one UTF-16 unit: only a four-byte character takes two.
+  QString text(static_cast<qsizetype>(bytes.size() - from), Qt::Uninitialized);
+  char16_t* const start = reinterpret_cast<char16_t*>(text.data());
+  char16_t* out = start;
+  const bool grouped = bytes.size() >= kGroupedFrom;
+  size_t last_break = grouped ? BreakBefore(bytes, from) : kNoBreak;
+  size_t pos = from;
+  if (pos > 0 && pos < bytes.size() && bytes[pos] == '\n' && bytes[pos - 1] == '\r') ++pos;
+  while (pos < bytes.size()) {
+    const unsigned char b = static_cast<unsigned char>(bytes[pos]);
+    if (b >= 0x20 && b < 0x80) {
+      *out++ = b;
+      ++pos;
+    } else if (b == '\r' || b == '\n') {
+      bool paragraph = !grouped || last_break == kNoBreak ||
+                       last_break / kParagraphBytes != pos / kParagraphBytes;
+      *out++ = paragraph ? u'\n' : kLineSeparator;
+      last_break = pos;
+      pos += (b == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ? 2 : 1;
     } else if (b == 0) {
-      shown.push_back(kNulSymbol);
+      *out++ = kNulSymbol;
+      ++pos;
     } else {
-      shown.push_back(ByteToCodePoint(b));
+      out = PutCodePoint(out, DecodeCharacter(bytes, &pos, encoding));
     }
   }
-  return QString::fromUcs4(shown.data(), static_cast<qsizetype>(shown.size()));
+  text.truncate(static_cast<qsizetype>(out - start));
+  return text;
 }
 
-std::string DisplayToBytes(const QString& text, bool* lossy) {
+std::string DisplayToBytes(const QString& text, TextEncoding encoding, bool* lossy) {
   std::string bytes;
   bytes.reserve(static_cast<size_t>(text.size()));
-  for (char32_t c : text.toUcs4()) {
-    if (c == U'\n' || c == 0x2028 || c == 0x2029) {
+  const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
+  const qsizetype size = text.size();
+  for (qsizetype i = 0; i < size; ++i) {
+    const char16_t u = units[i];
+    if (u == u'\n' || u == kLineSeparator || u == kParagraphSeparator) {
       bytes += "\r\n";
-    } else if (c == kNulSymbol) {
+    } else if (u < 0x80) {
+      bytes.push_back(static_cast<char>(u));
+    } else if (u == kNulSymbol) {
       bytes.push_back('\0');
-    } else if (std::optional<unsigned char> b = CodePointToByte(c)) {
-      bytes.push_back(static_cast<char>(*b));
     } else {
-      bytes.push_back('?');
-      if (lossy) *lossy = true;
+      char32_t c = u;
+      if (QChar::isHighSurrogate(u) && i + 1 < size && QChar::isLowSurrogate(units[i + 1])) {
+        c = QChar::surrogateToUcs4(u, units[++i]);
+      }
+      if (!AppendCharacter(c, encoding, &bytes) && lossy) *lossy = true;
     }
   }
   return bytes;
@@ -61,6 +116,9 @@ QString PathText(std::string_view bytes) {
 }
 
 QStringList ToNameFilters(const std::string& filter) {
+  // The descriptions often name their patterns already ("Key Files (*.mlk)"); Qt
+  // shows the description as it is, so the patterns it adds would stand there twice.
+  static const QRegularExpression kNamedPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
   QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
   QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -72,8 +130,11 @@ QStringList ToNameFilters(const std::string& filter) {
       patterns << p;
     }
     if (patterns.isEmpty()) continue;
+    QString description = parts[i];
+    description.remove(kNamedPatterns);
     // Qt reads the patterns from the last parenthesis of each entry.
-    filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    filters << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                   QLatin1Char(')');
   }
   return filters;
 }

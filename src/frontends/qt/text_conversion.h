@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <QString>
@@ -5,20 +6,30 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text_encoding.h"
+
 namespace marrowlock {
 
-// The window shows byte strings as characters of the program's code page. Line
-// breaks (CR LF, a lone CR, a lone LF) are shown as line breaks; a NUL byte as
+// The characters a text area shows for bytes[from..], the bytes read in `encoding`.
+// Line breaks (CR LF, a lone CR, a lone LF) are shown as line breaks, and an LF at
+// `from` that completes a CR before it is not shown again; a NUL byte is shown as
 // the symbol U+2400, so that it is visible and comes back as NUL.
 //
-// `after_cr` says that the text this one continues ended with CR, so that a
-// leading LF belongs to that line break and is not shown again.
-QString BytesToDisplay(std::string_view bytes, bool after_cr = false);
+// A long text keeps many of its line breaks inside paragraphs (as U+2028): the text
+// widget's cost grows with its paragraphs far more than with its characters, and
+// both kinds of break look alike and are typed back as CR LF.
+QString TextAreaText(std::string_view bytes, size_t from, TextEncoding encoding);
 
-// The bytes of text the user typed: each line break (LF, U+2028, U+2029) becomes
-// CR LF, every other character its byte. A character without a byte becomes '?'
-// and sets *lossy.
-std::string DisplayToBytes(const QString& text, bool* lossy);
+// The characters shown for a whole byte string.
+inline QString BytesToDisplay(std::string_view bytes,
+                              TextEncoding encoding = TextEncoding::kWindows1252) {
+  return TextAreaText(bytes, 0, encoding);
+}
+
+// The bytes of text the user typed, in `encoding`: each line break (LF, U+2028,
+// U+2029) becomes CR LF, U+2400 a NUL byte, every other character its bytes. A
+// character that windows-1252 has no byte for becomes '?' and sets *lossy.
+std::string DisplayToBytes(const QString& text, TextEncoding encoding, bool* lossy);
 
 // Captions and messages: they mostly hold file names, which are UTF-8 on this
 // system; bytes that are not valid UTF-8 are shown through the code page.
@@ -28,9 +39,10 @@ QString CaptionText(std::string_view bytes);
 std::string PathBytes(const QString& path);
 QString PathText(std::string_view bytes);
 
-// Turns a filter string of "description|patterns" pairs into Qt name filters.
-// "*.*" matches every file; the pattern "*." (names without an extension) has no
-// Qt form and is left out.
+// Turns a filter string of "description|patterns" pairs into Qt name filters, each
+// pattern shown once: "Key Files (*.mlk)|*.mlk" becomes "Key Files (*.mlk)". "*.*"
+// matches every file and is shown as "*"; the pattern "*." (names without an
+// extension) has no Qt form and is left out.
 QStringList ToNameFilters(const std::string& filter);
 
 }  // namespace marrowlock

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The entry point of the window module, which the program loads with dlopen when
 // it needs a window.
 #include "frontends/qt/desktop.h"

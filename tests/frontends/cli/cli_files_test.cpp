@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // marrowlock-cli on many files: names, refusals, failures that stop one file only,
 // work on several files at once, and outputs written safely.
 

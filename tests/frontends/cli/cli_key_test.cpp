@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which key marrowlock-cli uses, and the check that refuses a key that cannot
 // decrypt what it encrypts.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line of marrowlock-cli, as a script writes it.
 
 #include "frontends/cli/cli_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // marrowlock-cli reading standard input and writing standard output: the same bytes
 // as batch mode writes for a file, although a stream does not announce its length.
 

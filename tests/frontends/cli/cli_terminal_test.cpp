@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // marrowlock-cli with a terminal on its standard output or standard error: encrypted
 // data is not written to a terminal, and the progress bar is drawn only there.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/cli/progress_line.h"
 
 #include <gtest/gtest.h>

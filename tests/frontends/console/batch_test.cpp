@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Batch runs of the real program: no window, messages on standard error, and an
 // exit status that says whether the command got to its end.
 
@@ -5,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 
 #include "files/settings_file.h"
@@ -141,9 +143,24 @@ TEST_F(BatchTest, RefusalsEndWithAFailureAndTheirReasonOnStandardError) {
   EXPECT_NE(damaged.status, 0);
   EXPECT_NE(damaged.err.find("marlk: File was damaged, exiting"), std::string::npos) << damaged.err;
   EXPECT_EQ(damaged.out, "");
+}
 
-  WriteFile(dir / "cut.enc", std::string(17, 'x'));
-  EXPECT_NE(Run({"cut.enc", "-i"}).status, 0) << "a single stray byte is damage too";
+TEST_F(BatchTest, OneStrayByteAfterTheLastBlockIsIgnoredAndTheRunSucceeds) {
+  MakeKey("k.mlk", 16);
+  EnsureSystemFolder();
+  WriteSettingsFile(dir.path(), "k.mlk");
+  for (size_t length : {17u, 33u, 49u}) {
+    SCOPED_TRACE(length);
+    WriteFile(dir / "cut.enc", std::string(length, 'x'));
+    RunResult one = Run({"cut.enc", "-i"});
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(one.err, "");
+    EXPECT_EQ(ReadFile(dir / "cut.dec").size(), length - 1);
+  }
+  WriteFile(dir / "cut.enc", std::string(34, 'x'));
+  RunResult two = Run({"cut.enc", "-i"});
+  EXPECT_EQ(two.status, 1);
+  EXPECT_EQ(two.err, "marlk: File was damaged, exiting\n");
 }
 
 TEST_F(BatchTest, WithoutSettingsTheDefaultKeyIsAskedForOnStandardInput) {
@@ -171,6 +188,64 @@ TEST_F(BatchTest, WithoutSettingsTheDefaultKeyIsAskedForOnStandardInput) {
   EXPECT_TRUE(FileExists(dir / "a.enc"));
 }
 
+TEST_F(BatchTest, WithoutSettingsARunGivenItsKeyAsksNothingAndWritesNoSettings) {
+  MakeKey("k.mlk", 16);
+  for (const char* name : {"f1.txt", "f2.txt", "f3.txt"}) WriteFile(dir / name, name);
+
+  // The list on standard input belongs to the loop, not to the program.
+  const std::string loop = "printf 'f1.txt\\nf2.txt\\nf3.txt\\n' | while read f; do " +
+                           Quoted(MARROWLOCK_BINARY) + " \"$f\" -i -kk.mlk || echo \"$f\"; done";
+  RunResult looped = RunProgram("/bin/sh", {"-c", loop});
+  EXPECT_EQ(looped.out, "") << "every run succeeded";
+  EXPECT_EQ(looped.err, "");
+  for (const char* name : {"f1.enc", "f2.enc", "f3.enc"}) EXPECT_TRUE(FileExists(dir / name));
+  EXPECT_FALSE(FileExists(SettingsFilePath()));
+
+  RunResult dec = Run({"f2.enc", "-i", "-kk.mlk"}, "unread\n");
+  EXPECT_EQ(dec.status, 0) << dec.err;
+  EXPECT_EQ(dec.err, "");
+  EXPECT_TRUE(ReadFile(dir / "f2.dec").starts_with("f2.txt"));
+  EXPECT_FALSE(FileExists(SettingsFilePath()));
+}
+
+TEST_F(BatchTest, EveryRunThatFailsSaysWhyOnStandardError) {
+  MakeKey("k.mlk", 16);
+  EnsureSystemFolder();
+  WriteSettingsFile(dir.path(), "k.mlk");
+  WriteFile(dir / "a.txt", "some text to encrypt");
+  ASSERT_EQ(Run({"a.txt", "-i"}).status, 0);
+  WriteFile(dir / "short.enc", std::string(20, 'x'));
+  WriteFile(dir / "bad.mlk", "odd");
+  std::filesystem::create_directory(dir / "folder.enc");
+  WriteFile(dir / "folder.enc/inside", "x");
+
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;
+    std::string said;  // the reason that standard error must give, or its start
+  };
+  const Case cases[] = {
+      {{"a.enc", "-i", "-o"}, "", "marlk: No name was given; nothing was saved.\n"},
+      {{"a.enc", "-i", "-o"}, "\n", "marlk: No name was given; nothing was saved.\n"},
+      {{"a.enc", "-i", "-o1st.dec"}, "", "marlk: Filename must begin with a letter.\n"},
+      {{"a.enc", "-i", "-k", "k.mlk"}, "", "marlk: You need to open a key before decrypting.\n"},
+      {{"a.txt", "-i", "-k", "k.mlk"}, "", "marlk: You need to open a key before encrypting.\n"},
+      {{"a.txt", "-i", "-kbad.mlk"}, "", "marlk: Corrupt key file, cannot load file bad.mlk.\n"},
+      {{"missing.enc", "-i"}, "", "marlk: No such file found.\n"},
+      {{"short.enc", "-i"}, "", "marlk: File was damaged, exiting\n"},
+      {{"folder.txt", "-i"}, "", "marlk: Cannot write folder.enc: Is a directory."},
+  };
+  WriteFile(dir / "folder.txt", "encrypts to the name of a folder");
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& arg : c.args) line += arg + " ";
+    SCOPED_TRACE(line);
+    RunResult result = Run(c.args, c.input);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
+  }
+}
+
 TEST_F(BatchTest, TheErrorTrapReportsOnStandardErrorAndKeepsTheOldKey) {
   EnsureSystemFolder();
   WriteSettingsFile(dir.path(), "k.mlk");
@@ -192,6 +267,12 @@ TEST_F(BatchTest, HelpAndVersionGoToStandardOutput) {
   for (const char* part : {"-i", "-kKEY", "-oOUTPUT", "MARROWLOCK_HOME", "marrowlock-keygen"}) {
     EXPECT_NE(help.out.find(part), std::string::npos) << part;
   }
+  // "-h" alone is --help, even without a display; it is no file name to encrypt.
+  RunResult short_help = RunProgram(MARROWLOCK_BINARY, {"-h"}, "",
+                                    "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
+  EXPECT_EQ(short_help.status, 0);
+  EXPECT_EQ(short_help.out, help.out);
+  EXPECT_EQ(short_help.err, "");
   RunResult version = Run({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "marrowlock 1.1.0\n");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/console/console_platform.h"
 
 #include <gtest/gtest.h>

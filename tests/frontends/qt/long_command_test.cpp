@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window_fixture.h"
 
 namespace marrowlock {
@@ -53,12 +54,80 @@ TEST_F(LongCommandTest, EscapeAbandonsAnEncryptionAndOtherCommandsWaitTheirTurn)
   EXPECT_FALSE(FileExists(dir / "big.enc"));
   EXPECT_FALSE(LogHasRecords());
   EXPECT_FALSE(window().progress_bar()->isVisible());
-  EXPECT_FALSE(window().label(1)->isVisible());
+  EXPECT_TRUE(window().label(1)->isVisible());
+  EXPECT_EQ(window().label(1)->text(), "Encryption abandoned.");
   EXPECT_FALSE(platform.exit_status());
 
   // Once it has ended, the window takes commands again.
   Press(Qt::Key_B, Qt::AltModifier);
   EXPECT_FALSE(s.BinaryMode);
+}
+
+TEST_F(LongCommandTest, EscapeOnTheHelpWindowAbandonsTheRun) {
+  LoadBigFile();
+  bool pressed = false;
+  QTimer::singleShot(0, [&] {
+    pressed = true;
+    Press(Qt::Key_F1);
+    ASSERT_TRUE(platform.help_window()->isVisible());
+    Press(Qt::Key_Escape, Qt::NoModifier, platform.help_window()->text1());
+  });
+  Trigger("menuFileEncrypt");
+  ASSERT_TRUE(pressed);
+
+  EXPECT_FALSE(FileExists(dir / "big.enc"));
+  EXPECT_LT(ReadFile(dir / "default.enc").size(), size_t{8} << 20);
+  EXPECT_FALSE(LogHasRecords());
+  EXPECT_EQ(window().label(1)->text(), "Encryption abandoned.");
+  EXPECT_TRUE(platform.help_window()->isVisible()) << "the help stays where the user put it";
+}
+
+TEST_F(LongCommandTest, AnEscapeWhileIdleHidesTheHelpAndStopsNoLaterRun) {
+  LoadBigFile();
+  Press(Qt::Key_F1);
+  Press(Qt::Key_Escape, Qt::NoModifier, platform.help_window()->text1());
+  EXPECT_FALSE(platform.help_window()->isVisible());
+  EXPECT_FALSE(s.AbortRequested);
+
+  // An Escape pressed on the main window while nothing runs is meant for no run.
+  Press(Qt::Key_Escape);
+  Press(Qt::Key_E, Qt::AltModifier);
+  EXPECT_EQ(ReadFile(dir / "big.enc").size(), size_t{8} << 20);
+  EXPECT_TRUE(LogHasRecords());
+  EXPECT_FALSE(s.AbortRequested);
+  EXPECT_TRUE(platform.messages.empty()) << LastMessage();
+
+  Press(Qt::Key_Escape);
+  platform.SetNextFileAnswer(dir / "big.enc");
+  Press(Qt::Key_D, Qt::AltModifier);
+  EXPECT_EQ(ReadFile(dir / "big.dec").size(), size_t{8} << 20);
+  EXPECT_FALSE(window().label(1)->isVisible());
+}
+
+TEST_F(LongCommandTest, RenamingALargeResultShowsProgressAndKeepsTheWindowAnswering) {
+  WriteFile(dir / "big.enc", std::string(64 << 20, 'e'));
+  Trigger("menuOptionsBinaryMode");
+  OpenTestKey();
+  platform.SetNextFileAnswer(dir / "big.enc");
+  Trigger("menuFileDecrypt");
+  ASSERT_EQ(s.BinaryData.size(), int64_t{64} << 20);
+
+  bool answered = false;
+  QTimer::singleShot(0, [&] {
+    answered = true;
+    EXPECT_TRUE(window().label(1)->isVisible());
+    EXPECT_TRUE(window().label(1)->text().startsWith("Saving"))
+        << window().label(1)->text().toStdString();
+    // Other commands wait until the result is written.
+    Press(Qt::Key_B, Qt::AltModifier);
+    EXPECT_TRUE(s.BinaryMode);
+  });
+  platform.SetNextInputAnswer("renamed.bin");
+  Trigger("menuFileRename");
+  EXPECT_TRUE(answered) << "no event was handled while the result was written";
+  EXPECT_EQ(ReadFile(dir / "renamed.bin"), ReadFile(dir / "big.dec"));
+  EXPECT_FALSE(window().label(1)->isVisible());
+  EXPECT_TRUE(platform.messages.empty()) << LastMessage();
 }
 
 TEST_F(LongCommandTest, AltXDuringAnEncryptionUnwindsItAndEndsTheProgram) {

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+#include <QMenu>
+
 #include "window_fixture.h"
 
 namespace marrowlock {
@@ -5,24 +8,60 @@ namespace {
 
 using MenuTest = WindowTest;
 
-TEST_F(MenuTest, EntriesCarryTheirCaptionsAndNoShortcuts) {
+// Each entry shows its key at the right, after a tab, as a hint: no entry has a
+// shortcut of its own, since the keyboard table alone acts on keys.
+TEST_F(MenuTest, EntriesCarryTheirCaptionsAndKeyHintsButNoShortcuts) {
   const std::pair<const char*, const char*> entries[] = {
-      {"menuFileLoad", "&Load"},
-      {"menuFileEncrypt", "&Encrypt"},
-      {"menuFileDecrypt", "&Decrypt"},
-      {"menuFileRename", "&Rename"},
-      {"menuFileExit", "e&Xit"},
-      {"menuKeyOpenNewKey", "&New key"},
-      {"menuKeyNewDefaultKey", "&Modify Defaults"},
-      {"menuTextClear", "&Clear"},
-      {"menuTextSave", "&Save"},
-      {"menuOptionsBinaryMode", "&BinaryMode"},
-      {"menuHelpReadHelpfile", "&Read Helpfile"}};
+      {"menuFileLoad", "&Load\tAlt+L"},
+      {"menuFileEncrypt", "&Encrypt\tAlt+E"},
+      {"menuFileDecrypt", "&Decrypt\tAlt+D"},
+      {"menuFileRename", "&Rename\tAlt+R"},
+      {"menuFileExit", "e&Xit\tAlt+X"},
+      {"menuKeyOpenNewKey", "&New key\tAlt+N"},
+      {"menuKeyNewDefaultKey", "&Modify Defaults\tAlt+M"},
+      {"menuTextClear", "&Clear\tAlt+C"},
+      {"menuTextSave", "&Save\tAlt+S"},
+      {"menuOptionsBinaryMode", "&BinaryMode\tAlt+B"},
+      {"menuOptionsEncodingWestern", "Western (windows-1252)"},
+      {"menuOptionsEncodingUnicode", "Unicode (UTF-8)"},
+      {"menuHelpReadHelpfile", "&Read Helpfile\tF1"}};
   for (const auto& [name, caption] : entries) {
     EXPECT_EQ(Action(name)->text(), caption);
     EXPECT_TRUE(Action(name)->shortcut().isEmpty()) << name;
   }
   EXPECT_EQ(window().windowTitle(), "Marrowlock 2003 vers. 1.1.0");
+
+  // The hint acts on nothing: Alt+E reaches Encrypt once, through the keyboard table.
+  Press(Qt::Key_E, Qt::AltModifier);
+  EXPECT_EQ(platform.messages,
+            std::vector<std::string>{"You need to open a key before encrypting."});
+}
+
+TEST_F(MenuTest, TheEncodingEntriesAndTheStatusBarFollowTheEncodingInForce) {
+  QAction* western = Action("menuOptionsEncodingWestern");
+  QAction* unicode = Action("menuOptionsEncodingUnicode");
+  QMenu* submenu = qobject_cast<QMenu*>(western->parent());
+  ASSERT_NE(submenu, nullptr);
+  EXPECT_EQ(submenu->title(), "&Encoding");
+  QMenu* options = qobject_cast<QMenu*>(Action("menuOptionsBinaryMode")->parent());
+  ASSERT_NE(options, nullptr);
+  EXPECT_TRUE(options->actions().contains(submenu->menuAction()));
+  EXPECT_TRUE(western->isChecked());
+  EXPECT_FALSE(unicode->isChecked());
+
+  EXPECT_EQ(window().encoding_status()->text(), "Western (windows-1252)");
+
+  unicode->trigger();
+  EXPECT_EQ(s.Text1Encoding, TextEncoding::kUtf8);
+  EXPECT_FALSE(western->isChecked());
+  EXPECT_TRUE(unicode->isChecked());
+  EXPECT_EQ(window().encoding_status()->text(), "Unicode (UTF-8)");
+  // Choosing the encoding in force again leaves it in force, still checked.
+  unicode->trigger();
+  EXPECT_TRUE(unicode->isChecked());
+  western->trigger();
+  EXPECT_EQ(s.Text1Encoding, TextEncoding::kWindows1252);
+  EXPECT_TRUE(western->isChecked());
 }
 
 TEST_F(MenuTest, EachEntryReachesItsCommand) {

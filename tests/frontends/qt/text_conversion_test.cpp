@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frontends/qt/text_conversion.h"
 
 #include <gtest/gtest.h>
@@ -5,19 +6,55 @@
 namespace marrowlock {
 namespace {
 
+constexpr TextEncoding kWestern = TextEncoding::kWindows1252;
+constexpr TextEncoding kUtf8 = TextEncoding::kUtf8;
+
 TEST(TextConversion, LineBreaksShowAsLinesAndTypedOnesBecomeCrLf) {
   EXPECT_EQ(BytesToDisplay(std::string("a\r\nb\rc\nd\0e", 10)),
             QString::fromUtf8("a\nb\nc\nd\u2400e"));
   // A CR LF cut in two by a flush is still one line break.
-  EXPECT_EQ(BytesToDisplay("\nx", true), "x");
-  EXPECT_EQ(BytesToDisplay("\nx", false), "\nx");
+  EXPECT_EQ(TextAreaText("\r\nx", 1, kWestern), "x");
+  EXPECT_EQ(TextAreaText("a\nx", 1, kWestern), "\nx");
 
   bool lossy = false;
-  EXPECT_EQ(DisplayToBytes(QString::fromUtf8("a\nb\u2029c\u2400\u20AC\u00A0"), &lossy),
-            std::string("a\r\nb\r\nc\0\x80\xA0", 10));
+  EXPECT_EQ(
+      DisplayToBytes(QString::fromUtf8("a\nb\u2029c\u2028d\u2400\u20AC\u00A0"), kWestern, &lossy),
+      std::string("a\r\nb\r\nc\r\nd\0\x80\xA0", 13));
   EXPECT_FALSE(lossy);
-  EXPECT_EQ(DisplayToBytes(QString::fromUtf8("\u0100"), &lossy), "?");
+  EXPECT_EQ(DisplayToBytes(QString::fromUtf8("\u0100"), kWestern, &lossy), "?");
   EXPECT_TRUE(lossy);
+}
+
+TEST(TextConversion, BothEncodingsReadAndWriteTheirOwnBytes) {
+  const std::string utf8 = "caf\xC3\xA9 \xE2\x80\x93 \xF0\x9F\x94\x91";
+  EXPECT_EQ(BytesToDisplay(utf8, kUtf8), QString::fromUtf8("café – 🔑"));
+  EXPECT_EQ(BytesToDisplay(utf8, kWestern), QString::fromUtf8("cafÃ© â€“ ðŸ”‘"));
+  EXPECT_EQ(BytesToDisplay("caf\xE9", kUtf8), QString::fromUtf8("caf\uFFFD"));
+
+  bool lossy = false;
+  EXPECT_EQ(DisplayToBytes(QString::fromUtf8("café – 🔑 ā\n"), kUtf8, &lossy),
+            "caf\xC3\xA9 \xE2\x80\x93 \xF0\x9F\x94\x91 \xC4\x81\r\n");
+  EXPECT_FALSE(lossy);
+  EXPECT_EQ(DisplayToBytes(QString::fromUtf8("café – ā"), kWestern, &lossy), "caf\xE9 \x96 ?");
+  EXPECT_TRUE(lossy);
+}
+
+TEST(TextConversion, ALongTextKeepsManyLinesInOneParagraphYetShowsEveryLine) {
+  std::string text;
+  while (text.size() < (size_t{1} << 20))
+    text += "a line of some fifty bytes, give or take a few\r\n";
+  QString shown = BytesToDisplay(text);
+  const qsizetype lines = shown.count(QChar(u'\n')) + shown.count(QChar(0x2028));
+  EXPECT_EQ(lines, static_cast<qsizetype>(text.size() / 48));
+  EXPECT_LT(shown.count(QChar(u'\n')), lines / 50);
+  // Typed back, both kinds of break are the CR LF they came from.
+  EXPECT_EQ(DisplayToBytes(shown, kWestern, nullptr), text);
+  // The tail of a growing text breaks its paragraphs where the whole text would.
+  const size_t cut = text.size() / 2 + 7;
+  EXPECT_TRUE(shown.endsWith(TextAreaText(text, cut, kWestern)));
+
+  // A short text gives each line its own paragraph, as typed text has.
+  EXPECT_EQ(BytesToDisplay("one\r\ntwo\r\nthree"), "one\ntwo\nthree");
 }
 
 TEST(TextConversion, CaptionsShowUtf8NamesAndOtherBytesThroughTheCodePage) {
@@ -27,12 +64,13 @@ TEST(TextConversion, CaptionsShowUtf8NamesAndOtherBytesThroughTheCodePage) {
   EXPECT_EQ(CaptionText("caf\xE9"), QString::fromUtf8("café"));
 }
 
-TEST(TextConversion, FilterStringsBecomeQtNameFilters) {
+TEST(TextConversion, FilterStringsBecomeQtNameFiltersThatShowEachPatternOnce) {
   EXPECT_EQ(ToNameFilters("All Files (*.*)|*.*|Text Files(*.txt)|*.txt|Documents Files "
                           "(*.doc;*.)|*.doc;*."),
-            (QStringList{"All Files (*.*) (*)", "Text Files(*.txt) (*.txt)",
-                         "Documents Files (*.doc;*.) (*.doc)"}));
-  EXPECT_EQ(ToNameFilters("Key Files (*.mlk)|*.mlk"), QStringList{"Key Files (*.mlk) (*.mlk)"});
+            (QStringList{"All Files (*)", "Text Files (*.txt)", "Documents Files (*.doc)"}));
+  EXPECT_EQ(ToNameFilters("Key Files (*.mlk)|*.mlk"), QStringList{"Key Files (*.mlk)"});
+  EXPECT_EQ(ToNameFilters("Picture Files (*.jpg;*.bmp)|*.jpg;*.bmp|Plain|*.txt"),
+            (QStringList{"Picture Files (*.jpg *.bmp)", "Plain (*.txt)"}));
   EXPECT_TRUE(ToNameFilters("").isEmpty());
 }
 

@@ -1,8 +1,11 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -78,6 +81,13 @@ class WindowTest : public ::testing::Test {
     platform.SetNextFileAnswer(dir / "test.mlk");
     Trigger("menuKeyOpenNewKey");
     ASSERT_TRUE(s.KeyLoaded);
+  }
+  // Types characters that QTest's key tables cannot, as a keyboard layout would.
+  static void TypeCharacters(QWidget* target, const QString& text) {
+    for (QChar c : text) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(target, &press);
+    }
   }
   // What the window shows for the bytes of a text area.
   static QString Shown(const std::string& bytes) { return BytesToDisplay(bytes); }

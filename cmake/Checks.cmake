@@ -1,0 +1,22 @@
+# SPDX-License-Identifier: MIT
+# Checks of what is installed and of the scripts, run by ctest beside the unit tests.
+# Each is a shell script that is given the source and the build folder.
+set(_check_folders ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+
+add_test(NAME man_pages
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/man_pages_test.sh
+                 ${PROJECT_SOURCE_DIR}/docs/man ${CMAKE_BINARY_DIR})
+add_test(NAME spdx_headers COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-spdx)
+add_test(NAME run_script COMMAND ${PROJECT_SOURCE_DIR}/tests/scripts/run_test.sh ${_check_folders})
+if(MARROWLOCK_GUI)
+  add_test(NAME desktop_files
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/desktop_files_test.sh ${_check_folders})
+  add_test(NAME installed_prefix
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/installed_prefix_test.sh ${_check_folders})
+  # Each starts its own virtual X server, and two starting at once can pick the same
+  # display; each install touches the build folder's install_manifest.txt.
+  set_tests_properties(run_script PROPERTIES RESOURCE_LOCK xvfb)
+  set_tests_properties(installed_prefix PROPERTIES RESOURCE_LOCK "xvfb;install")
+  set_tests_properties(desktop_files PROPERTIES RESOURCE_LOCK install)
+endif()
+set_tests_properties(man_pages spdx_headers PROPERTIES TIMEOUT 60)
