@@ -12,7 +12,7 @@ else()
 endif()
 configure_file(${PROJECT_SOURCE_DIR}/data/mlhelp.txt ${_program_folder}/mlhelp.txt COPYONLY)
 
-install(TARGETS marrowlock RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS marrowlock marrowlock-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET marrowlock-keygen)
   install(TARGETS marrowlock-keygen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

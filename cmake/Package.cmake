@@ -13,7 +13,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Marrowlock encrypts and decrypts files, and text typed into its window, with
 a key kept in a key file (.mlk) made by its key generator, marrowlock-keygen.
 It runs as a Qt window, or unattended from the command line in batch mode,
-which needs no display.
+which needs no display; marrowlock-cli encrypts and decrypts files and
+pipelines for scripts, on every processor.
 .
 Its cipher multiplies each block by a secret number. It keeps a casual reader
 without the key file from reading your files, but it is not an authenticated

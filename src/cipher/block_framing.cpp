@@ -10,6 +10,8 @@ namespace {
 // A long source is read from the disk in pieces of this size; the chunks that decide
 // the framing are then cut from the piece in memory.
 constexpr int64_t kReadAheadSize = int64_t{1} << 20;
+// How many full chunks a batch-mode refill takes at most: about a MiB.
+constexpr int64_t kBatchChunks = 256;
 
 void EnsureCells(Cells& cells, int n) {
   if (cells.size() < static_cast<size_t>(n)) cells.resize(static_cast<size_t>(n) + 1);
@@ -37,6 +39,21 @@ void ReadSourceChunk(ProgramState& s, int64_t count, std::string& out) {
   }
 }
 
+void ReadSourceAhead(ProgramState& s) {
+  if (!s.SourceFileNumber.IsOpen()) return;
+  const int64_t buffered = static_cast<int64_t>(s.SourceReadAhead.size()) - s.SourceReadAheadPos;
+  if (buffered >= kReadAheadSize) return;
+  s.SourceReadAhead.erase(0, static_cast<size_t>(s.SourceReadAheadPos));
+  s.SourceReadAheadPos = 0;
+  const size_t kept = s.SourceReadAhead.size();
+  s.SourceReadAhead.resize(kept + static_cast<size_t>(kReadAheadSize));
+  int64_t got = 0;
+  for (int64_t more = 1; more > 0 && got < kReadAheadSize; got += more) {
+    more = s.SourceFileNumber.ReadSome(s.SourceReadAhead.data() + kept + got, kReadAheadSize - got);
+  }
+  s.SourceReadAhead.resize(kept + static_cast<size_t>(got));
+}
+
 void ReadPlainBlock(ProgramState& s) {
   const int n = s.BlockLength;
   EnsureCells(s.PlainBlock, n);
@@ -59,14 +76,20 @@ void ReadPlainBlock(ProgramState& s) {
   }
 
   // Refill: the unconsumed bytes are joined to the next chunk of the source file.
+  int64_t chunks = 1;
   if (s.ChunksRead == s.ChunkCount - 1) {
     s.NextChunkSize = s.LastChunkSize != 0 ? s.LastChunkSize : s.FullChunkSize;
+  } else if (s.BatchMode) {
+    // Nothing shows progress in batch mode, so several full chunks may come at once,
+    // giving the block loop long runs to share between threads. The blocks are the
+    // same: only the final chunk's joining decides a padding, and it still comes alone.
+    chunks = std::min(kBatchChunks, s.ChunkCount - 1 - s.ChunksRead);
   }
   s.SourceText.erase(0, static_cast<size_t>(s.SourcePos));
-  ReadSourceChunk(s, s.NextChunkSize, s.SourceText);
+  ReadSourceChunk(s, chunks * s.NextChunkSize, s.SourceText);
   // The chunk passed through BinaryData as its read buffer, which is left empty.
   s.BinaryData.clear();
-  s.ChunksRead += 1;
+  s.ChunksRead += chunks;
   s.SourceLength = static_cast<int64_t>(s.SourceText.size());
   s.SourcePos = 0;
 

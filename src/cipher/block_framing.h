@@ -30,6 +30,11 @@ void ReadPlainBlock(ProgramState& s);
 // early is a FileError.
 void ReadSourceChunk(ProgramState& s, int64_t count, std::string& out);
 
+// While the source file is open, reads its next piece into SourceReadAhead when
+// what that holds runs short, so that batch mode can read while other threads
+// multiply. Reading past the end is left to ReadSourceChunk to notice.
+void ReadSourceAhead(ProgramState& s);
+
 // Takes the next N-byte block of the data being decrypted into CipherBlock; returns
 // false when fewer than N bytes remain. Two or more bytes left over mean a damaged
 // file: it is reported and InputDamaged is set. A single stray byte is ignored.

@@ -32,7 +32,7 @@ class BlockMultiplier {
   std::vector<uint8_t> multiplier_;  // big-endian, as given
   uint64_t low_word_ = 0;            // the low 64 bits of the multiplier (N <= 8)
   uint64_t high_word_ = 0;           // bits 64..127 of the multiplier (N = 16)
-  std::vector<uint64_t> limbs_;      // little-endian 64-bit limbs (N a multiple of 8)
+  std::vector<uint64_t> limbs_;      // little-endian 64-bit limbs (N = 256)
 };
 
 }  // namespace marrowlock

@@ -25,21 +25,6 @@ std::string LookupFolder(const ProgramState& s, const std::string& working_direc
   return working_directory;
 }
 
-// Forces the extension "mlk" on the file-name part: the first dot of the file name
-// starts the extension, except a leading dot, which belongs to the name. An
-// extension that already reads "mlk" in any case is left alone, since on this file
-// system "KEY.MLK" and "KEY.mlk" are two files.
-std::string ForceKeyExtension(const std::string& name) {
-  const std::string folder = FolderPart(name);
-  const std::string file = FileNamePart(name);
-  const size_t first = file.find_first_not_of('.');
-  const size_t dot = first == std::string::npos ? std::string::npos : file.find('.', first);
-  if (dot == std::string::npos) return name + ".mlk";
-  if (dot + 1 == file.size()) return name + "mlk";
-  if (AsciiLower(file.substr(dot + 1)) == "mlk") return name;
-  return folder + file.substr(0, dot + 1) + "mlk";
-}
-
 std::string KeyBytesText(const std::string& bytes) {
   std::string text;
   for (char b : bytes) text += "(" + std::to_string(static_cast<uint8_t>(b)) + ") ";
@@ -117,6 +102,17 @@ void InstallKey(ProgramState& s, const std::string& name, const std::string& pai
 }
 
 }  // namespace
+
+std::string ForceKeyExtension(const std::string& name) {
+  const std::string folder = FolderPart(name);
+  const std::string file = FileNamePart(name);
+  const size_t first = file.find_first_not_of('.');
+  const size_t dot = first == std::string::npos ? std::string::npos : file.find('.', first);
+  if (dot == std::string::npos) return name + ".mlk";
+  if (dot + 1 == file.size()) return name + "mlk";
+  if (AsciiLower(file.substr(dot + 1)) == "mlk") return name;
+  return folder + file.substr(0, dot + 1) + "mlk";
+}
 
 void OpenKeyFile(ProgramState& s) {
   try {

@@ -46,4 +46,9 @@ std::vector<uint8_t> InverseModBlock(const std::vector<uint8_t>& value) {
   throw std::logic_error("inverse did not converge");
 }
 
+bool IsInversePair(const std::vector<uint8_t>& pair, const std::vector<uint8_t>& pal) {
+  if (pair.empty() || pair.size() != pal.size()) return false;
+  return IsOne(Multiply(pair, pal));
+}
+
 }  // namespace marrowlock

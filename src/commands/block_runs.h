@@ -9,13 +9,16 @@
 namespace marrowlock {
 
 // The block loops of encryption and decryption take their blocks in runs: a run of
-// whole blocks is multiplied in one go and appended to OutputBuffer. A run never
-// passes a flush point, so the flushes (with their event processing and Escape
-// check) come after every FlushThreshold bytes exactly where block-by-block work
-// would put them.
+// whole blocks is multiplied in one go and appended to OutputBuffer.
+//
+// With a window, a run never passes a flush point, so the flushes (with their event
+// processing and Escape check) come after every FlushThreshold bytes exactly where
+// block-by-block work would put them. In batch mode no events are processed, so runs
+// are long (up to a MiB) and their blocks are shared among every processor; the
+// bytes written are the same.
 
 // How many of `available` whole blocks the next run takes: as many as fit before
-// the next flush point, and at least one.
+// the next flush point (batch mode: in a long run), and at least one.
 int64_t BlocksInRun(const ProgramState& s, int64_t available);
 
 // Multiplies the blocks that OutputBuffer holds from `run_start` on.

@@ -1,0 +1,187 @@
+// SPDX-License-Identifier: MIT
+// marrowlock-cli on many files: names, refusals, failures that stop one file only,
+// work on several files at once, and outputs written safely.
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "frontends/cli/cli_fixture.h"
+
+namespace marrowlock {
+namespace {
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> SortedLines(const std::string& text) {
+  std::vector<std::string> lines = Lines(text);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+unsigned ModeOf(const std::string& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return 0;
+  return info.st_mode & 07777;
+}
+
+TEST_F(CliTest, EachFileIsWrittenBesideItByTheProgramsNamingRules) {
+  MakeKey("k.mlk", 16);
+  ::mkdir((dir / "sub.d").c_str(), 0700);
+  WriteFile(dir / "report.txt", "report");
+  WriteFile(dir / "archive.tar.gz", "archive");
+  WriteFile(dir / "sub.d/readme", "readme");
+  ProgramResult enc =
+      Cli({"encrypt", "-k", "k.mlk", "report.txt", "archive.tar.gz", "sub.d/readme"});
+  ASSERT_EQ(enc.status, 0) << enc.err;
+  EXPECT_EQ(enc.err, "");
+  for (const char* name : {"report.enc", "archive.tar.enc", "sub.d/readme.enc"}) {
+    EXPECT_TRUE(FileExists(dir / name)) << name;
+  }
+  // A decrypted name ends at the first dot of the file name, as batch mode's does.
+  ProgramResult dec = Cli({"decrypt", "-k", "k.mlk", "archive.tar.enc", "sub.d/readme.enc"});
+  ASSERT_EQ(dec.status, 0) << dec.err;
+  EXPECT_TRUE(ReadFile(dir / "archive.dec").starts_with("archive"));
+  EXPECT_TRUE(ReadFile(dir / "sub.d/readme.dec").starts_with("readme"));
+}
+
+TEST_F(CliTest, AnExistingOutputIsReplacedOnlyWithForce) {
+  MakeKey("k.mlk", 16);
+  WriteFile(dir / "a.txt", "new data");
+  WriteFile(dir / "a.enc", "older file");
+  ProgramResult kept = Cli({"encrypt", "-k", "k.mlk", "a.txt"});
+  EXPECT_EQ(kept.status, 1);
+  EXPECT_EQ(kept.err, "marrowlock-cli: a.txt: a.enc exists already; use -f to replace it\n");
+  EXPECT_EQ(ReadFile(dir / "a.enc"), "older file");
+
+  ProgramResult forced = Cli({"encrypt", "-f", "-k", "k.mlk", "a.txt"});
+  EXPECT_EQ(forced.status, 0) << forced.err;
+  EXPECT_EQ(ReadFile(dir / "a.enc"), Cli({"encrypt", "-k", "k.mlk"}, "new data").out);
+  EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"a.enc", "a.txt", "k.mlk"}));
+}
+
+TEST_F(CliTest, OutputsThatCollideAreRefusedBeforeAnythingIsWritten) {
+  MakeKey("k.mlk", 16);
+  WriteFile(dir / "a.txt", "text");
+  WriteFile(dir / "a.md", "markdown");
+  WriteFile(dir / "c.txt", "other");
+  WriteFile(dir / "x.enc", "already encrypted");
+
+  ProgramResult shared = Cli({"encrypt", "-k", "k.mlk", "c.txt", "a.txt", "./a.md"});
+  EXPECT_EQ(shared.status, 1);
+  EXPECT_EQ(shared.err, "marrowlock-cli: a.txt and ./a.md would both be written to ./a.enc\n");
+
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"encrypt", "-f", "-k", "k.mlk", "x.enc"},
+        std::vector<std::string>{"encrypt", "-f", "-k", "k.mlk", "-o", "c.txt", "c.txt"},
+        std::vector<std::string>{"decrypt", "-f", "-k", "k.mlk", "-o", "./x.enc", "x.enc"}}) {
+    ProgramResult onto_itself = Cli(args);
+    EXPECT_EQ(onto_itself.status, 1);
+    EXPECT_NE(onto_itself.err.find(" would replace it\n"), std::string::npos) << onto_itself.err;
+  }
+  ProgramResult onto_other = Cli({"decrypt", "-f", "-k", "k.mlk", "x.enc", "x.dec.enc"});
+  EXPECT_EQ(onto_other.status, 1);
+
+  EXPECT_EQ(FolderNames(dir.path()),
+            (std::vector<std::string>{"a.md", "a.txt", "c.txt", "k.mlk", "x.enc"}));
+  EXPECT_EQ(ReadFile(dir / "x.enc"), "already encrypted");
+}
+
+TEST_F(CliTest, AFailingFileIsReportedAndTheOthersGoOn) {
+  MakeKey("k.mlk", 16);
+  for (const char* name : {"f1.txt", "f2.txt", "f4.txt", "f5.txt"}) WriteFile(dir / name, name);
+  WriteFile(dir / "f4.enc", "kept");
+  ProgramResult run =
+      Cli({"encrypt", "-j", "2", "-k", "k.mlk", "f1.txt", "f2.txt", "f3.txt", "f4.txt", "f5.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(SortedLines(run.err),
+            (std::vector<std::string>{
+                "marrowlock-cli: f3.txt: cannot open f3.txt: No such file or directory",
+                "marrowlock-cli: f4.txt: f4.enc exists already; use -f to replace it"}));
+  EXPECT_EQ(ReadFile(dir / "f4.enc"), "kept");
+  for (const char* name : {"f1", "f2", "f5"}) {
+    ASSERT_TRUE(FileExists(dir / (std::string(name) + ".enc"))) << name;
+    EXPECT_TRUE(Cli({"decrypt", "-k", "k.mlk", "-o", "-", std::string(name) + ".enc"})
+                    .out.starts_with(std::string(name) + ".txt"));
+  }
+}
+
+TEST_F(CliTest, SeveralFilesAtOnceGiveTheBytesOfOneAtATime) {
+  MakeKey("k.mlk", 256);
+  ::mkdir((dir / "one").c_str(), 0700);
+  ::mkdir((dir / "many").c_str(), 0700);
+  std::vector<std::string> names;
+  for (int i = 0; i < 16; ++i) {
+    // Small files, and a few that span several buffers and are shared among threads.
+    const size_t size = i % 5 == 0 ? (size_t{5} << 19) + 77 * static_cast<size_t>(i)
+                                   : 4001 * static_cast<size_t>(i) + 3;
+    const std::string name = "file" + std::to_string(i) + ".bin";
+    const std::string bytes = SomeBytes(size, static_cast<unsigned>(i));
+    WriteFile(dir / ("one/" + name), bytes);
+    WriteFile(dir / ("many/" + name), bytes);
+    names.push_back(name);
+  }
+  auto run_in = [&](const std::string& where, const std::string& command, const std::string& jobs,
+                    const std::string& extension) {
+    folder = dir / where;
+    std::vector<std::string> args = {command, "-k", "../k.mlk", "-j", jobs};
+    for (const std::string& name : names)
+      args.push_back(name.substr(0, name.find('.')) + extension);
+    ProgramResult run = Cli(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+  };
+  run_in("one", "encrypt", "1", ".bin");
+  run_in("many", "encrypt", "4", ".bin");
+  for (const char* where : {"one", "many"}) {
+    for (const std::string& name : names) ::unlink((dir / where + "/" + name).c_str());
+  }
+  run_in("one", "decrypt", "1", ".enc");
+  run_in("many", "decrypt", "4", ".enc");
+  const std::vector<std::string> listed = FolderNames(dir / "one");
+  EXPECT_EQ(listed.size(), 2 * names.size());
+  EXPECT_EQ(listed, FolderNames(dir / "many"));
+  for (const std::string& name : listed) {
+    EXPECT_TRUE(ReadFile(dir / ("one/" + name)) == ReadFile(dir / ("many/" + name))) << name;
+  }
+}
+
+TEST_F(CliTest, OutputsAreWrittenSafelyAndNothingElseChanges) {
+  MakeKey("k.mlk", 16);
+  SetDefaultKey("k.mlk");
+  const std::string settings = ReadFile(SettingsFilePath());
+  WriteFile(dir / "a.txt", SomeBytes(100000, 2));
+  const mode_t mask = ::umask(022);
+
+  ASSERT_EQ(Cli({"encrypt", "a.txt"}).status, 0);
+  ASSERT_EQ(Cli({"decrypt", "a.enc"}).status, 0);
+  EXPECT_EQ(ModeOf(dir / "a.enc"), 0644u) << "encrypted data as the umask allows";
+  EXPECT_EQ(ModeOf(dir / "a.dec"), 0600u) << "decrypted data for its owner only";
+
+  // A full disk part-way: no output, no hidden temporary left, the reason told.
+  for (const std::string command : {"encrypt", "decrypt"}) {
+    const std::string input = command == "encrypt" ? "a.txt" : "a.enc";
+    ProgramResult full = Cli({command, "-f", input}, "", {"MARROWLOCK_FAIL_WRITES_AFTER=5000"});
+    EXPECT_EQ(full.status, 1);
+    const std::string output = command == "encrypt" ? "a.enc" : "a.dec";
+    EXPECT_EQ(full.err, "marrowlock-cli: " + input + ": cannot write " + output +
+                            ": No space left on device\n");
+  }
+  ::umask(mask);
+  EXPECT_EQ(FolderNames(dir.path()),
+            (std::vector<std::string>{"a.dec", "a.enc", "a.txt", "home", "k.mlk"}))
+      << "no working file and no temporary is left";
+  EXPECT_EQ(FolderNames(dir.home()), std::vector<std::string>{"mlinfo.dat"}) << "no log record";
+  EXPECT_EQ(ReadFile(SettingsFilePath()), settings);
+}
+
+}  // namespace
+}  // namespace marrowlock
