@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "cipher/block_framing.h"
 #include "cipher/parallel_transform.h"
 #include "platform/processors.h"
 
@@ -31,16 +30,16 @@ int64_t BlocksInRun(const ProgramState& s, int64_t available) {
   return std::max<int64_t>(1, std::min(available, wanted));
 }
 
-void MultiplyRun(ProgramState& s, const BlockMultiplier& multiplier, size_t run_start) {
+void MultiplyRun(ProgramState& s, const BlockMultiplier& multiplier, size_t run_start,
+                 const std::function<void()>& meanwhile) {
   const size_t bytes = s.OutputBuffer.size() - run_start;
   uint8_t* blocks = reinterpret_cast<uint8_t*>(s.OutputBuffer.data() + run_start);
   const size_t count = bytes / static_cast<size_t>(s.BlockLength);
   if (s.BatchMode) {
-    // An encryption's next source bytes are read while the helpers multiply.
     ParallelTransform& threads = BatchThreads();
     threads.Start(multiplier, blocks, count);
     try {
-      ReadSourceAhead(s);
+      meanwhile();
     } catch (...) {
       threads.Finish();
       throw;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "cipher/block_multiplier.h"
 #include "state/program_state.h"
@@ -21,8 +22,11 @@ namespace marrowlock {
 // the next flush point (batch mode: in a long run), and at least one.
 int64_t BlocksInRun(const ProgramState& s, int64_t available);
 
-// Multiplies the blocks that OutputBuffer holds from `run_start` on.
-void MultiplyRun(ProgramState& s, const BlockMultiplier& multiplier, size_t run_start);
+// Multiplies the blocks that OutputBuffer holds from `run_start` on. In batch mode
+// this thread runs `meanwhile` (reading the source ahead) while the helpers multiply,
+// then takes its share; the window's short runs never call it.
+void MultiplyRun(ProgramState& s, const BlockMultiplier& multiplier, size_t run_start,
+                 const std::function<void()>& meanwhile);
 
 // What a flush point decided.
 enum class FlushPoint {

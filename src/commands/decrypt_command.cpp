@@ -97,18 +97,30 @@ bool RefuseOutputOverInput(ProgramState& s, const std::string& output,
   return true;
 }
 
-// Makes sure SourceText holds the block at CipherPos, reading the next window of the
-// encrypted file when it does not.
-void FillWindow(ProgramState& s, File& in) {
-  const int n = s.BlockLength;
+// Appends the next piece of the encrypted file to SourceText, first dropping what
+// lies before CipherPos.
+void ReadNextPiece(ProgramState& s, File& in) {
   const int64_t window_end = s.SourceTextStart + static_cast<int64_t>(s.SourceText.size());
-  if (s.CipherPos + n <= window_end) return;
   s.SourceText.erase(0, static_cast<size_t>(s.CipherPos - s.SourceTextStart));
   s.SourceTextStart = s.CipherPos;
   const int64_t piece = std::min(kWindowSize, s.CipherLength - window_end);
   const size_t kept = s.SourceText.size();
   s.SourceText.resize(kept + static_cast<size_t>(piece));
   in.ReadInto(s.SourceText.data() + kept, piece);
+}
+
+// Makes sure SourceText holds the block at CipherPos, reading the next piece of the
+// encrypted file when it does not.
+void FillWindow(ProgramState& s, File& in) {
+  const int64_t window_end = s.SourceTextStart + static_cast<int64_t>(s.SourceText.size());
+  if (s.CipherPos + s.BlockLength > window_end) ReadNextPiece(s, in);
+}
+
+// Batch mode, while the helpers multiply the run just taken: reads the next piece
+// once less than a piece is left ahead, so that the next run finds it read.
+void ReadWindowAhead(ProgramState& s, File& in) {
+  const int64_t window_end = s.SourceTextStart + static_cast<int64_t>(s.SourceText.size());
+  if (window_end - s.CipherPos < kWindowSize && window_end < s.CipherLength) ReadNextPiece(s, in);
 }
 
 void ForgetWindow(ProgramState& s) {
@@ -179,7 +191,7 @@ std::optional<RunTiming> DecryptBlocks(ProgramState& s, File& in, WorkingFile& o
     }
     const size_t run_start = s.OutputBuffer.size();
     TakeCipherBlocks(s, in);
-    MultiplyRun(s, multiplier, run_start);
+    MultiplyRun(s, multiplier, run_start, [&] { ReadWindowAhead(s, in); });
     if (!s.BatchMode) UpdateDecryptProgress(s, timing);
     switch (AtFlushPoint(s)) {
       case FlushPoint::kNotYet:

@@ -114,7 +114,7 @@ std::optional<RunTiming> EncryptBlocks(ProgramState& s, WorkingFile& out) {
   do {
     const size_t run_start = s.OutputBuffer.size();
     TakePlainBlocks(s);
-    MultiplyRun(s, multiplier, run_start);
+    MultiplyRun(s, multiplier, run_start, [&] { ReadSourceAhead(s); });
     // Nothing is shown in batch mode, so there the clock is left alone.
     if (!s.BatchMode) UpdateEncryptProgress(s, timing);
     switch (AtFlushPoint(s)) {

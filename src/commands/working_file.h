@@ -56,6 +56,7 @@ class WorkingFile {
   File file_;
   std::unique_ptr<OutputFile> beside_;
   std::string pending_;
+  int64_t written_ = 0;  // bytes written to the file so far
 };
 
 // Takes the folder lock of a window run. While another run holds it, the status line

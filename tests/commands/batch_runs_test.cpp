@@ -54,6 +54,22 @@ TEST_P(BatchRunsTest, LongSharedRunsWriteTheBytesOfTheWindowsRuns) {
   }
 }
 
+TEST_P(BatchRunsTest, AStrayByteAfterManyWindowsIsIgnoredAsAfterOne) {
+  const int n = GetParam();
+  if (n == 1) GTEST_SKIP() << "with N = 1 every byte is a whole block";
+  UseKey(n);
+  BinaryMode();
+  // Batch decryption reads the encrypted file ahead while it multiplies; the byte
+  // after the last whole block must still be found at the end of the last window.
+  WriteFile("big.bin", PatternBytes((size_t{3} << 20) + 5, static_cast<unsigned>(n)));
+  const auto [encrypted, decrypted] = RoundTrip("big.bin", true);
+  WriteFile("big.enc", encrypted + "x");
+  s.BatchMode = s.StartedWithFile = true;
+  s.DecryptSourceName = "big.enc";
+  EXPECT_EQ(ExitStatusOf(DecryptCommand), kExitOk);
+  EXPECT_TRUE(ReadFile("big.dec") == decrypted);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryBlockLength, BatchRunsTest, ::testing::Values(1, 2, 4, 8, 16, 256));
 
 }  // namespace
