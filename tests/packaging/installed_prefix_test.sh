@@ -10,4 +10,7 @@ build=$2
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 "$(dirname "$0")/install_to.sh" "$build" --prefix "$prefix"
-"$src/scripts/check-install" "$prefix" "$src" "$build"
+trees=("$src" "$build")
+# A sanitized build holds its source paths for the sanitizers' reports.
+[ "${MARROWLOCK_SANITIZED_BUILD:-0}" = 1 ] && trees=()
+"$src/scripts/check-install" "$prefix" ${trees[@]+"${trees[@]}"}
