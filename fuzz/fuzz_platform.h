@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -31,9 +32,12 @@ class FuzzPlatform : public Platform {
   double SecondsSinceMidnight() override { return 0.0; }
 };
 
-// Stops the fuzzer with a finding when `condition` does not hold.
-inline void Check(bool condition) {
-  if (!condition) std::abort();
+// Stops the fuzzer with a finding when `condition` does not hold, saying which check.
+inline void Check(bool condition, int line = __builtin_LINE(),
+                  const char* file = __builtin_FILE()) {
+  if (condition) return;
+  std::fprintf(stderr, "check failed at %s:%d\n", file, line);
+  std::abort();
 }
 
 // A private folder for one fuzzing process: the working directory and MARROWLOCK_HOME,
