@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "cipher/block_lengths.h"
+#include "cipher/key_pair.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "state/window_commands.h"
@@ -23,12 +23,6 @@ namespace {
 std::string LookupFolder(const ProgramState& s, const std::string& working_directory) {
   if (!s.KeyDirectory.empty() && s.KeyDirectory != working_directory) return s.KeyDirectory;
   return working_directory;
-}
-
-std::string KeyBytesText(const std::string& bytes) {
-  std::string text;
-  for (char b : bytes) text += "(" + std::to_string(static_cast<uint8_t>(b)) + ") ";
-  return text;
 }
 
 // The name the user wants: PendingKeyFile, else the dialog's choice, else a typed
@@ -52,8 +46,8 @@ std::optional<std::string> ChooseKeyName(ProgramState& s, const std::string& wor
   return typed;
 }
 
-// Reads Pair and Pal of the key file `name`, or refuses it with a message.
-bool ReadKeyFile(ProgramState& s, const std::string& name, std::string* pair, std::string* pal) {
+// Reads the key file `name`, or refuses it with a message.
+std::optional<KeyPair> ReadKeyFile(ProgramState& s, const std::string& name) {
   std::optional<int64_t> length = RegularFileSize(name);
   if (!length || *length == 0) {
     // An empty key file is a leftover of a failed copy: take it away. Failing to
@@ -65,33 +59,29 @@ bool ReadKeyFile(ProgramState& s, const std::string& name, std::string* pair, st
       }
     }
     Refuse(s, "No such key file, " + name + ".");
-    return false;
+    return std::nullopt;
   }
-  File file = File::OpenRead(name);
-  const int64_t size = file.Size();
-  if (size % 2 != 0 || !IsBlockLength(size / 2)) {
-    file.Close();
-    Refuse(s, "Corrupt key file, cannot load file " + name + ".");
-    return false;
-  }
-  *pair = file.Read(size / 2);
-  *pal = file.Read(size / 2);
-  file.Close();
-  return true;
+  KeyFileContents contents = ReadKeyPair(name);
+  if (!contents.key) Refuse(s, "Corrupt key file, cannot load file " + name + ".");
+  return contents.key;
+}
+
+std::string KeyBytesText(const std::vector<uint8_t>& bytes) {
+  std::string text;
+  for (uint8_t b : bytes) text += "(" + std::to_string(b) + ") ";
+  return text;
 }
 
 // Makes a completely read key the key in force: new, zeroed tables of its length.
-void InstallKey(ProgramState& s, const std::string& name, const std::string& pair,
-                const std::string& pal) {
-  SetKeyTables(s, reinterpret_cast<const uint8_t*>(pair.data()),
-               reinterpret_cast<const uint8_t*>(pal.data()), static_cast<int>(pair.size()));
+void InstallKey(ProgramState& s, const std::string& name, const KeyPair& key) {
+  SetKeyTables(s, key.pair.data(), key.pal.data(), key.BlockLength());
   s.KeyFileName = name;
   s.PendingKeyFile.clear();
 
   if (s.BatchMode) return;
   s.Form1.FocusText1 = true;
-  s.Form1.Text3.Text = KeyBytesText(pair);
-  s.Form1.Text4.Text = KeyBytesText(pal);
+  s.Form1.Text3.Text = KeyBytesText(key.pair);
+  s.Form1.Text4.Text = KeyBytesText(key.pal);
   std::string shown = name;
   const std::string prefix = s.KeyDirectory + "/";
   if (!s.KeyDirectory.empty() && name.compare(0, prefix.size(), prefix) == 0) {
@@ -124,10 +114,8 @@ void OpenKeyFile(ProgramState& s) {
     if (!s.KeyDirectory.empty() && s.KeyDirectory != working_directory && name.front() != '/') {
       name = s.KeyDirectory + "/" + name;
     }
-    // Read into temporaries: the key in force is replaced only by a complete new one.
-    std::string pair;
-    std::string pal;
-    if (ReadKeyFile(s, name, &pair, &pal)) InstallKey(s, name, pair, pal);
+    // Read apart: the key in force is replaced only by a complete new one.
+    if (std::optional<KeyPair> key = ReadKeyFile(s, name)) InstallKey(s, name, *key);
   } catch (const FileError& e) {
     Refuse(s, e.what());
   }

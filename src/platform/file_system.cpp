@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/file_identity.h"
+
 namespace marrowlock {
 namespace {
 
@@ -242,9 +244,8 @@ bool IsEmptyRegularFile(const std::string& path) {
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa, sb;
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
+  const std::optional<FileIdentity> identity = IdentityOf(a);
+  return identity && identity == IdentityOf(b);
 }
 
 std::vector<FolderEntry> ListFolder(const std::string& folder) {

@@ -12,8 +12,8 @@
 #include <random>
 #include <vector>
 
+#include "platform/node_output.h"
 #include "platform/paths.h"
-#include "platform/special_target.h"
 #include "platform/temporary_names.h"
 
 namespace marrowlock {
@@ -90,9 +90,9 @@ void AvoidUnnamedTemporaries(bool avoid) { AvoidingUnnamed() = avoid; }
 
 OutputFile::OutputFile(const std::string& target, Access access)
     : target_(target), folder_(FolderPart(target)) {
-  if (std::optional<File> special = OpenSpecialTarget(target)) {
-    file_ = std::move(*special);
-    special_ = true;
+  if (std::optional<File> node = OpenNodeOutput(target)) {
+    file_ = std::move(*node);
+    node_ = true;
     return;
   }
   const std::string folder = folder_.empty() ? "." : folder_;
@@ -151,7 +151,7 @@ void OutputFile::LinkInto(const std::string& name) {
 }
 
 void OutputFile::Publish(Existing existing) {
-  if (special_) {
+  if (node_) {
     file_.Close();
     published_ = true;
     return;
@@ -196,9 +196,9 @@ void PublishOpenFile(File& file, const std::string& working_name, const std::str
   const auto fail = [&](int error_number) {
     return FileError("rename " + working_name + " to", target, error_number);
   };
-  if (std::optional<File> special = OpenSpecialTarget(target)) {
-    CopyAll(file, *special);
-    special->Close();
+  if (std::optional<File> node = OpenNodeOutput(target)) {
+    CopyAll(file, *node);
+    node->Close();
     RemoveIfStill(working_name, file);
     return;
   }

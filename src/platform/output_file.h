@@ -24,7 +24,7 @@ namespace marrowlock {
 // leaves nothing.
 //
 // A target that is an existing device, FIFO or socket is written into directly
-// instead (special_target.h); Publish then only closes it.
+// instead (node_output.h); Publish then only closes it.
 //
 // Failures are FileErrors that name the target, never the hidden name.
 class OutputFile {
@@ -42,7 +42,6 @@ class OutputFile {
   File& file() { return file_; }
   const std::string& target() const { return target_; }
   // True when the target is a device, FIFO or socket that is written into.
-  bool IsSpecial() const { return special_; }
 
   void Publish(Existing existing = Existing::kReplace);
 
@@ -56,7 +55,7 @@ class OutputFile {
   std::string hidden_name_;  // empty for a file without a name
   int hidden_slot_ = -1;     // its place in the table of temporary names
   File file_;
-  bool special_ = false;
+  bool node_ = false;
   bool published_ = false;
 };
 
@@ -66,8 +65,8 @@ class OutputFile {
 // Publish does. The file is found through its descriptor, never through
 // `working_name`, so a file swapped in at that name meanwhile is never published;
 // only on a system without /proc is the name used, after checking that it still
-// leads to this file. A target on another file system gets a copy; a special target
-// (special_target.h) gets the bytes written into it. `access` applies to a copy.
+// leads to this file. A target on another file system gets a copy; a device, FIFO or
+// socket (node_output.h) gets the bytes written into it. `access` applies to a copy.
 // Failures are FileErrors that name the target; `working_name` then keeps the file.
 void PublishOpenFile(File& file, const std::string& working_name, const std::string& target,
                      Access access);

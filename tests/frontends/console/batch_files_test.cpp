@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Batch runs of the real program tried as an attacker and an unlucky user would: a
 // batch run writes nothing but its output, owner-only where it may hold plaintext;
-// special outputs are written into, links replaced; a second user swapping links in
-// gains nothing; a kill at any moment leaves the old file or the whole new one and
-// no temporary; permissions that root would pass are met as another user.
+// devices, FIFOs and sockets named as outputs are written into, links replaced; a
+// second user swapping links in gains nothing; a kill at any moment leaves the old
+// file or the whole new one and no temporary; permissions that root would pass are
+// met as another user.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

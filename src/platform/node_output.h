@@ -26,6 +26,6 @@ namespace marrowlock {
 // Throws FileError, touching nothing, for a block device (a disk is never an
 // output), and for a device, FIFO or socket of another user: in a folder others can
 // write to, it could have been put there to catch the data.
-std::optional<File> OpenSpecialTarget(const std::string& target);
+std::optional<File> OpenNodeOutput(const std::string& target);
 
 }  // namespace marrowlock

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/special_target.h"
+#include "platform/node_output.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -17,7 +17,7 @@
 namespace marrowlock {
 namespace {
 
-// Links followed on the way to a special file; /dev/stdout takes two.
+// Links followed on the way to a device, FIFO or socket; /dev/stdout takes two.
 constexpr int kMostLinks = 8;
 
 bool OwnedByUserOrRoot(const struct stat& st) { return st.st_uid == ::geteuid() || st.st_uid == 0; }
@@ -84,7 +84,7 @@ File OpenNode(const std::string& target, const std::string& path, const struct s
 
 }  // namespace
 
-std::optional<File> OpenSpecialTarget(const std::string& target) {
+std::optional<File> OpenNodeOutput(const std::string& target) {
   std::string path = target;
   for (int link = 0; link <= kMostLinks; ++link) {
     if (std::optional<int> descriptor = OwnDescriptorEntry(path)) {

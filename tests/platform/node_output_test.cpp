@@ -3,7 +3,7 @@
 // followed to a FIFO only when they are the user's or root's, and another user's
 // FIFO is never written into.
 
-#include "platform/special_target.h"
+#include "platform/node_output.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -43,7 +43,7 @@ std::future<std::string> ReadFifo(const std::string& path) {
 
 // The batch tests write into device nodes, FIFOs and standard output; these are
 // the cases they cannot reach: a socket, and the links that are followed or not.
-TEST(SpecialTargetTest, SocketsAndTheUsersOwnLinksToAFifoAreWrittenInto) {
+TEST(NodeOutputTest, SocketsAndTheUsersOwnLinksToAFifoAreWrittenInto) {
   TempDir dir;
   ASSERT_EQ(::mkfifo("fifo", 0600), 0);
   // A link of the user's own that leads to the FIFO is followed to it.
@@ -75,7 +75,7 @@ TEST(SpecialTargetTest, SocketsAndTheUsersOwnLinksToAFifoAreWrittenInto) {
   EXPECT_EQ(TypeOf("sock"), S_IFSOCK);
 }
 
-TEST(SpecialTargetTest, AnotherUsersNodesAreRefusedAndTheirLinksReplaced) {
+TEST(NodeOutputTest, AnotherUsersNodesAreRefusedAndTheirLinksReplaced) {
   TempDir dir;
   if (::geteuid() != 0) GTEST_SKIP() << "chown needs root";
   // Another user's FIFO in a folder that user can write to could be a trap.
