@@ -13,7 +13,7 @@
 namespace marrowlock {
 
 // A platform without a user: every input box gets `answer`, every file dialog is
-// cancelled, messages are kept for the target to inspect, and no window exists.
+// cancelled, messages are kept for the target to look at, and no window exists.
 class FuzzPlatform : public Platform {
  public:
   std::vector<std::string> messages;
