@@ -196,7 +196,10 @@ TEST_F(WorkingFilesTest, ARunWaitsVisiblyForAnotherRunInItsFolderAndEscapeEndsTh
 // Runs of the user in a folder that another user may write to (0777, no sticky bit,
 // so the kernel's link protections would not help even where they are on), while
 // that user keeps planting links to a private file of the victim and files of their
-// own at every name the runs use.
+// own at every name the runs use. In such a folder the other user can always delete
+// a run's files, so how many runs finish under attack is a matter of timing; what
+// is checked is where the plaintext went, and that the runs finish once the other
+// user stops, with what they left behind still in place.
 TEST_F(WorkingFilesTest, ASecondUserSwappingLinksInNeverRedirectsTheOutput) {
   if (!WhyNoOtherUser().empty()) GTEST_SKIP() << WhyNoOtherUser();
   ::chmod(dir.path().c_str(), 0711);
@@ -207,7 +210,6 @@ TEST_F(WorkingFilesTest, ASecondUserSwappingLinksInNeverRedirectsTheOutput) {
   WriteFile("a.bin", plain);
   const std::string encrypted = Encrypted(plain);
 
-  int finished = 0;
   {
     LinkSwapper other_user(dir / "shared", {"default.enc", "default.dec", "a.enc", "a.dec"},
                            victim);
@@ -215,13 +217,11 @@ TEST_F(WorkingFilesTest, ASecondUserSwappingLinksInNeverRedirectsTheOutput) {
       platform.messages.clear();
       s.EncryptSourceName = "a.bin";
       EncryptCommand(s);
-      if (platform.messages.empty()) ++finished;
       // Put back when taken, by rename, which replaces whatever the other user put there.
       WriteFile(dir / "private/a.enc", encrypted);
       ::rename((dir / "private/a.enc").c_str(), "a.enc");
       s.DecryptSourceName = "a.enc";
       DecryptCommand(s);
-      if (platform.messages.empty()) ++finished;
       // The other user may take a name first, or put something else at "a.enc" to be
       // read (a file too short to hold a block decrypts to nothing to save): a run then
       // ends with its reason, but never writes where it should not.
@@ -233,8 +233,17 @@ TEST_F(WorkingFilesTest, ASecondUserSwappingLinksInNeverRedirectsTheOutput) {
     }
   }
 
+  platform.messages.clear();
+  s.EncryptSourceName = "a.bin";
+  EncryptCommand(s);
+  EXPECT_TRUE(platform.messages.empty()) << platform.messages[0];
+  EXPECT_TRUE(ReadFile("a.enc") == encrypted);
+  s.DecryptSourceName = "a.enc";
+  DecryptCommand(s);
+  EXPECT_TRUE(platform.messages.empty()) << platform.messages[0];
+  EXPECT_TRUE(ReadFile("a.dec").starts_with(plain));
+
   EXPECT_TRUE(ReadFile(victim) == kVictim) << "the private file was written to";
-  EXPECT_GT(finished, 0);
   for (const auto& entry : fs::directory_iterator(".")) {
     struct stat st;
     ASSERT_EQ(::lstat(entry.path().c_str(), &st), 0);
