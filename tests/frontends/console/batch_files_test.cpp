@@ -300,7 +300,7 @@ TEST_F(BatchFilesTest, AKillAtAnyMomentLeavesTheOldFileOrTheNewOneAndNoTemporary
   int killed = 0;
   int run_number = 0;
   for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
-    for (double after : {0.02, 0.1, 0.3}) {
+    for (double after : {0.005, 0.02, 0.06, 0.1, 0.3}) {
       SCOPED_TRACE(std::string(strsignal(signal_number)) + " after " + std::to_string(after));
       const bool decrypting = run_number++ % 2 == 1;
       if (decrypting) WriteFile(dir / "big.enc", encrypted);
