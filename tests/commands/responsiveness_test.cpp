@@ -2,12 +2,12 @@
 // Long runs in the window: Escape stops them at once, and a large decryption into the
 // text box costs time in proportion to its size.
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 
 #include "commands/command_fixture.h"
+#include "platform/file_system.h"
 
 namespace marrowlock {
 namespace {
@@ -32,10 +32,7 @@ class ResponsivenessTest : public CommandTest {
     };
   }
 
-  static int64_t SizeOf(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 ? st.st_size : -1;
-  }
+  static int64_t SizeOf(const std::string& path) { return RegularFileSize(path).value_or(-1); }
 
   int flushes = 0;
   Clock::time_point pressed;
