@@ -3,13 +3,22 @@
 // and says plainly when no window can be opened.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <string>
+#include <thread>
 
+#include "platform/display_probe.h"
+#include "support/fake_display.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 
 namespace marrowlock {
@@ -69,6 +78,156 @@ TEST(MainTest, ADisplayThatNamesNoServerIsNoDisplay) {
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_EQ(ReadFile(dir / "err.txt"), "No display available.\n");
   }
+}
+
+// Environment settings that leave `display` as the only display settings.
+std::map<std::string, std::string> OnlyDisplay(const std::map<std::string, std::string>& display) {
+  std::map<std::string, std::string> settings = {
+      {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"WAYLAND_SOCKET", ""}, {"QT_QPA_PLATFORM", ""}};
+  for (const auto& [name, value] : display) settings[name] = value;
+  return settings;
+}
+
+// Runs the program for a window, in the test's own environment.
+ProgramResult RunForWindow(double timeout_seconds = 20) {
+  ProgramRun run;
+  run.program = MARROWLOCK_BINARY;
+  run.timeout_seconds = timeout_seconds;
+  return RunToEnd(run);
+}
+
+ProgramResult RunWithDisplay(const std::map<std::string, std::string>& display) {
+  ScopedEnvironment environment(OnlyDisplay(display));
+  return RunForWindow();
+}
+
+// A display server on a display number that no desktop uses, on its abstract socket
+// or its loopback TCP port; `display` is set to its name.
+std::unique_ptr<FakeDisplay> FakeX11Server(Greeting greeting, bool tcp, std::string& display) {
+  for (int n = 700 + static_cast<int>(::getpid() % 300); n < 4000; n += 37) {
+    auto server = tcp ? FakeDisplay::Tcp(6000 + n, greeting)
+                      : FakeDisplay::Unix("/tmp/.X11-unix/X" + std::to_string(n), true, greeting);
+    if (!server->listening()) continue;
+    display = (tcp ? "127.0.0.1:" : ":") + std::to_string(n);
+    return server;
+  }
+  return nullptr;
+}
+
+TEST(MainTest, ADisplayThatDoesNotTakeTheProgramIsNoDisplayAndSaidSoAtOnce) {
+  TempDir dir;
+  WriteFile(dir / "authority",
+            XAuthorityEntry(kFamilyWild, "", "", "MIT-MAGIC-COOKIE-1", "a-stale-cookie!!"));
+  struct Row {
+    const char* what;
+    Greeting greeting;
+    bool tcp = false;
+    const char* screen = "";
+  };
+  const Row rows[] = {
+      {"a socket that never answers", Greeting::kSilent},
+      {"a TCP port that never answers", Greeting::kSilent, true},
+      {"a server that hangs up", Greeting::kHangUp},
+      {"a server that refuses the cookie", Greeting::kAccept},
+      {"a server that asks for more authentication", Greeting::kAuthenticate, true},
+      {"a screen that is not a number", Greeting::kAccept, false, ".abc"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::string display;
+    auto server = FakeX11Server(row.greeting, row.tcp, display);
+    ASSERT_TRUE(server);
+    if (row.screen[0] == '\0') server->RequireCookie("the-right-cookie");
+    const auto start = std::chrono::steady_clock::now();
+    ProgramResult result =
+        RunWithDisplay({{"DISPLAY", display + row.screen}, {"XAUTHORITY", dir / "authority"}});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_FALSE(result.hung);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "No display available.\n");
+  }
+}
+
+TEST(MainTest, AWaylandCompositorWithoutItsPlatformPluginIsNoDisplay) {
+  if (PlatformPluginInstalled("wayland")) GTEST_SKIP() << "the Wayland plugin is installed";
+  TempDir dir;
+  auto compositor = FakeDisplay::Unix(dir / "wayland-9", false, Greeting::kWayland);
+  ASSERT_TRUE(compositor->listening());
+  ASSERT_TRUE(WaylandDisplayAnswers("wayland-9", dir.path()));
+  const auto start = std::chrono::steady_clock::now();
+  ProgramResult result =
+      RunWithDisplay({{"WAYLAND_DISPLAY", "wayland-9"}, {"XDG_RUNTIME_DIR", dir.path()}});
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "No display available.\n");
+}
+
+// An Xvfb server that lets in only the clients that show the cookie in `authority`.
+class Xvfb {
+ public:
+  explicit Xvfb(const std::string& authority) {
+    int ready[2];
+    if (::access("/usr/bin/Xvfb", X_OK) != 0 || ::pipe(ready) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(ready[0]);
+      const std::string fd = std::to_string(ready[1]);
+      ::execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-auth", authority.c_str(),
+              "-nolisten", "tcp", "-screen", "0", "800x600x24", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(ready[1]);
+    // Xvfb writes its display number once it takes clients.
+    FILE* in = ::fdopen(ready[0], "r");
+    int number = -1;
+    if (in != nullptr && std::fscanf(in, "%d", &number) == 1)
+      display_ = ":" + std::to_string(number);
+    if (in != nullptr) std::fclose(in);
+  }
+  ~Xvfb() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  const std::string& display() const { return display_; }  // "" when it did not start
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+TEST(MainTest, ARealXServerOpensTheWindowForTheRightCookieOnly) {
+  TempDir dir;
+  const std::string cookie = "0123456789abcdef";
+  WriteFile(dir / "authority", XAuthorityEntry(kFamilyWild, "", "", "MIT-MAGIC-COOKIE-1", cookie));
+  WriteFile(dir / "stale",
+            XAuthorityEntry(kFamilyWild, "", "", "MIT-MAGIC-COOKIE-1", "fedcba9876543210"));
+  Xvfb server(dir / "authority");
+  if (server.display().empty()) GTEST_SKIP() << "Xvfb did not start";
+
+  // The setup dialog opens and waits for the user: the run is still going when it is
+  // ended, with a window of its own on the screen.
+  ScopedEnvironment environment(
+      OnlyDisplay({{"DISPLAY", server.display()}, {"XAUTHORITY", dir / "authority"}}));
+  bool window_seen = false;
+  std::thread look([&] {
+    // Asked again and again: a search fails when a window goes while it looks.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!window_seen && std::chrono::steady_clock::now() < until) {
+      window_seen = std::system("xdotool search --onlyvisible --name . >/dev/null 2>&1") == 0;
+      if (!window_seen) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+  });
+  ProgramResult opened = RunForWindow(6);
+  look.join();
+  EXPECT_TRUE(opened.hung) << opened.err;
+  EXPECT_TRUE(window_seen);
+  EXPECT_EQ(opened.err.find("No display"), std::string::npos) << opened.err;
+
+  ScopedEnvironment stale({{"XAUTHORITY", dir / "stale"}});
+  ProgramResult refused = RunForWindow();
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "No display available.\n");
 }
 
 TEST(MainTest, TheWindowTakesNoOptionsOfQtFromTheCommandLine) {
