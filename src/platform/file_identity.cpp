@@ -11,4 +11,10 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
   return FileIdentity{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
 }
 
+std::optional<FileIdentity> RegularFileIdentityOn(int fd) {
+  struct stat info;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return FileIdentity{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+}
+
 }  // namespace marrowlock

@@ -43,9 +43,10 @@ int64_t TotalBytes(const std::vector<FileJob>& jobs) {
 }
 
 int RunFileCommand(const CliOptions& options, Direction direction) {
-  const KeyPair key = LoadCheckedKey(options.key);
+  const std::string key_path = KeyFilePath(options.key);
+  const KeyPair key = LoadCheckedKey(key_path);
   const std::vector<FileJob> jobs = PlanJobs(options, direction);
-  const std::vector<std::string> refusals = RefusePlan(jobs);
+  const std::vector<std::string> refusals = RefusePlan(jobs, key_path);
   for (const std::string& refusal : refusals) PrintToolMessage(refusal);
   if (!refusals.empty()) return kExitFailure;
   bool to_terminal = false;
