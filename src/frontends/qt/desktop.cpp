@@ -5,6 +5,7 @@
 
 #include "app/command_line.h"
 #include "app/start_up.h"
+#include "app/unsynced_folders.h"
 #include "frontends/qt/app_icon.h"
 #include "frontends/qt/qt_platform.h"
 #include "state/program_exit.h"
@@ -25,6 +26,7 @@ int RunDesktop(int argc, char** argv) {
   QApplication::setWindowIcon(AppIcon());
 
   QtPlatform platform;
+  UnsyncedFolderMessages unsynced(platform);
   ProgramState s(platform);
   platform.Attach(s);
   s.CommandLineText = JoinArguments(argc, argv);
