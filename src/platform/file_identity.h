@@ -23,4 +23,13 @@ std::optional<FileIdentity> IdentityOf(const std::string& path);
 // device, or no open file at all. Only a regular file can be read and written over.
 std::optional<FileIdentity> RegularFileIdentityOn(int fd);
 
+// What holds a name, the name itself looked at (a link is not followed).
+enum class NameHolder {
+  kNothing,           // no such name, or none that can be looked at
+  kOwnFile,           // a regular file of the user's own
+  kAnotherUsersFile,  // a regular file that belongs to someone else
+  kNotAFile,          // a link, a folder, a FIFO, a device or a socket
+};
+NameHolder HolderOf(const std::string& path);
+
 }  // namespace marrowlock
