@@ -67,8 +67,9 @@ constexpr int kStandardOutput = 1;
 constexpr char kKeyInUse[] = ": it is the key file in use";
 
 // Standard output redirected into a file that the call reads (">>" onto an input or
-// the key) would append the call's own result to what it reads or needs. Only a
-// regular file can be such a file; pipes, terminals and devices are never one.
+// the key) would append the call's own result to what it reads or needs, and into one
+// that the call replaces, to a file on its way out. Only a regular file can be such a
+// file; pipes, terminals and devices are never one.
 void RefuseStandardOutput(const std::vector<FileJob>& jobs, const std::optional<FileIdentity>& key,
                           std::vector<std::string>& refusals) {
   bool writes = false;
@@ -85,6 +86,11 @@ void RefuseStandardOutput(const std::vector<FileJob>& jobs, const std::optional<
     const std::optional<FileIdentity> in =
         job.input == "-" ? RegularFileIdentityOn(kStandardInput) : IdentityOf(job.input);
     if (in && in == out) refusals.push_back(job.Label() + ": input file is output file");
+    // A file that another job replaces: what goes to standard output would go to
+    // the replaced file, and be lost with it.
+    if (job.output != "-" && IdentityOf(job.output) == out) {
+      refusals.push_back(job.Label() + ": its output " + job.output + " is standard output");
+    }
   }
 }
 

@@ -146,7 +146,9 @@ TEST_F(CliTest, TheKeyAndTheInputsAreNeverTheOutput) {
       {"encrypt -f -o /dev/stdout p.bin >>k.mlk", "p.bin: cannot write /dev/stdout" + in_use},
       {"decrypt -k k.mlk -o - p.enc >>p.enc", "p.enc: input file is output file\n"},
       {"encrypt -f -k k.mlk -o - p.bin >>p.bin", "p.bin: input file is output file\n"},
-      {"encrypt -k k.mlk - <p.bin >>p.bin", "standard input: input file is output file\n"}};
+      {"encrypt -k k.mlk - <p.bin >>p.bin", "standard input: input file is output file\n"},
+      {"encrypt -f -k k.mlk p.txt - <p.bin >>p.enc",
+       "p.txt: its output p.enc is standard output\n"}};
   for (const auto& [command, message] : appended) {
     ProgramRun run;
     run.program = "/bin/sh";
