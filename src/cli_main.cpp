@@ -5,7 +5,13 @@
 #include <vector>
 
 #include "frontends/cli/cli.h"
+#include "platform/temporary_names.h"
 
 int main(int argc, char** argv) {
+  // A file-size limit fails the write that passes it, with its reason, instead of
+  // killing the program without a word; Ctrl+C, kill and a closed terminal leave
+  // no hidden temporary.
+  marrowlock::IgnoreFileSizeSignal();
+  marrowlock::RemoveTemporariesOnSignals();
   return marrowlock::RunCli(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -66,6 +66,15 @@ void WriteKeyFile(const std::string& path, const std::vector<uint8_t>& key) {
 int main(int argc, char** argv) {
   marrowlock::IgnoreFileSizeSignal();
   marrowlock::RemoveTemporariesOnSignals();
+  // The key is complete once it has its name; a folder that cannot be synced after
+  // that is a warning, not a failure.
+  marrowlock::ReportUnsyncedFolders(
+      [](const std::string& target, const marrowlock::FileError& error) {
+        std::fprintf(stderr,
+                     "marrowlock-keygen: warning: %s; %s is complete, but may not survive a "
+                     "power cut\n",
+                     AsToolMessage(error.what()).c_str(), target.c_str());
+      });
   int n = 16;
   std::string path;
   for (int i = 1; i < argc; ++i) {

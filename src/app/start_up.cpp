@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "files/settings_file.h"
 #include "files/setup_dialog.h"
+#include "platform/file_identity.h"
 #include "platform/file_system.h"
 #include "platform/system_paths.h"
 #include "state/window_commands.h"
@@ -21,7 +22,24 @@ constexpr int64_t kPendingKeySize = 32;
 // A key file dropped beside the program as "default.ppl" becomes "default.mlk" when it
 // has the length of a 16-byte key; anything else of that name is thrown away. An
 // existing "default.mlk" is never replaced: the rename then fails, and the trap says so.
-void InstallPendingKey() {
+// Only the user's own file is taken or thrown away: in a folder that others may write
+// to (/tmp), another user's file is neither a key to trust nor one to delete, and a
+// link or anything else at the name is nobody's key. Such a name is left alone with
+// one message, and the program goes on.
+void InstallPendingKey(ProgramState& s) {
+  switch (HolderOf(kPendingKey)) {
+    case NameHolder::kNothing:
+      return;
+    case NameHolder::kAnotherUsersFile:
+      s.platform.MessageBox(std::string("Ignored ") + kPendingKey +
+                            ": it belongs to another user.");
+      return;
+    case NameHolder::kNotAFile:
+      s.platform.MessageBox(std::string("Ignored ") + kPendingKey + ": it is not a regular file.");
+      return;
+    case NameHolder::kOwnFile:
+      break;
+  }
   std::optional<int64_t> size = RegularFileSize(kPendingKey);
   if (!size) return;
   if (*size == kPendingKeySize) {
@@ -71,7 +89,7 @@ void StartUp(ProgramState& s) {
   }
 
   SetStartValues(s);
-  InstallPendingKey();
+  InstallPendingKey(s);
   RunCommandLine(s);
 }
 

@@ -303,14 +303,17 @@ void MakeFolder(const std::string& path, Access access) {
 }
 
 void SyncFolder(const std::string& folder) {
-  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) throw FileError("open folder", folder, errno);
+  // Messages name the folder as the user would: "." for the current one, "out" for "out/".
+  std::string name = folder.empty() ? "." : folder;
+  while (name.size() > 1 && name.back() == '/') name.pop_back();
+  int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) throw FileError("open folder", name, errno);
   // Some file systems cannot sync a folder and say so with EINVAL; they have
   // nothing to lose.
   if (::fsync(fd) != 0 && errno != EINVAL) {
     int e = errno;
     ::close(fd);
-    throw FileError("write folder", folder, e);
+    throw FileError("write folder", name, e);
   }
   ::close(fd);
 }

@@ -84,7 +84,27 @@ void CopyAll(const File& from, File& to) {
   }
 }
 
+std::function<void(const std::string&, const FileError&)>& UnsyncedFolderReport() {
+  static std::function<void(const std::string&, const FileError&)> report;
+  return report;
+}
+
+// Syncs the folder of `target`, which has just been given its name. The output is
+// complete by now, so a folder that cannot be opened or synced is reported, not failed.
+void SyncFolderOfNamed(const std::string& folder, const std::string& target) {
+  try {
+    SyncFolder(folder);
+  } catch (const FileError& e) {
+    if (const auto& report = UnsyncedFolderReport()) report(target, e);
+  }
+}
+
 }  // namespace
+
+void ReportUnsyncedFolders(
+    std::function<void(const std::string& target, const FileError& error)> report) {
+  UnsyncedFolderReport() = std::move(report);
+}
 
 void AvoidUnnamedTemporaries(bool avoid) { AvoidingUnnamed() = avoid; }
 
@@ -163,7 +183,7 @@ void OutputFile::Publish(Existing existing) {
       LinkInto(target_);
       file_.Close();
       published_ = true;
-      SyncFolder(folder_);
+      SyncFolderOfNamed(folder_, target_);
       return;
     }
     // A name cannot replace another in one step: link under a hidden name first.
@@ -188,7 +208,7 @@ void OutputFile::Publish(Existing existing) {
     hidden_slot_ = -1;
     published_ = true;
   }
-  SyncFolder(folder_);
+  SyncFolderOfNamed(folder_, target_);
 }
 
 void PublishOpenFile(File& file, const std::string& working_name, const std::string& target,
@@ -211,7 +231,7 @@ void PublishOpenFile(File& file, const std::string& working_name, const std::str
                       "It was replaced by another file while it was written");
     }
     if (::rename(working_name.c_str(), target.c_str()) != 0) throw fail(errno);
-    SyncFolder(folder);
+    SyncFolderOfNamed(folder, target);
     return;
   }
   int slot = -1;
@@ -233,7 +253,7 @@ void PublishOpenFile(File& file, const std::string& working_name, const std::str
     }
     ForgetTemporaryName(slot);
   }
-  SyncFolder(folder);
+  SyncFolderOfNamed(folder, target);
   RemoveIfStill(working_name, file);
 }
 

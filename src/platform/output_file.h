@@ -20,8 +20,8 @@ namespace marrowlock {
 // target's length) created exclusively, never through a link, and registered so
 // that SIGINT, SIGTERM and SIGHUP remove it (temporary_names.h). Publish syncs the
 // data, gives the file its name and syncs the folder, so that the new file survives
-// a power cut once Publish has returned. An OutputFile destroyed before Publish
-// leaves nothing.
+// a power cut once Publish has returned (a folder that cannot be synced is reported,
+// see ReportUnsyncedFolders). An OutputFile destroyed before Publish leaves nothing.
 //
 // A target that is an existing device, FIFO or socket is written into directly
 // instead (node_output.h); Publish then only closes it.
@@ -77,6 +77,16 @@ void ReplaceFile(const std::string& path, Access access, const std::function<voi
 // ReplaceFile with the bytes `data`.
 void WriteFileReplacing(const std::string& path, std::string_view data,
                         Access access = Access::kShared);
+
+// Once an output has its name it is complete: syncing its folder afterwards only
+// makes the name survive a power cut. A folder that cannot be opened or synced then
+// (one the user may write to but not read, mode 0333) is therefore no failure of
+// Publish, PublishOpenFile or ReplaceFile: `report` is told the output's name and
+// the FileError that names the folder, and the output stands. Until a program sets
+// it, nothing is said. Set it before threads that publish start; it is called from
+// the thread that publishes.
+void ReportUnsyncedFolders(
+    std::function<void(const std::string& target, const FileError& error)> report);
 
 // Test hook: with true, output files are always made under hidden names, as on a
 // file system without O_TMPFILE. Runs of the real program take it from the

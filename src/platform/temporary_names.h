@@ -14,12 +14,15 @@ namespace marrowlock {
 // SIGKILL and a power cut cannot be caught: they may leave such a name behind.
 //
 // The table is fixed and the handler only reads it and calls unlink, so the handler
-// is async-signal-safe. A name that does not fit the table (more than 16 at once,
+// is async-signal-safe. A name that does not fit the table (more than 256 at once,
 // or longer than PATH_MAX) is not registered and is removed only by its owner.
 
-// Blocks SIGINT, SIGTERM and SIGHUP in the calling thread while it lives, so that a
-// hidden name is never made without being registered, nor renamed away without
-// being forgotten, when a signal falls in between.
+// Holds off the cleanup while it lives, so that a hidden name is never made without
+// being registered, nor renamed away without being forgotten, when a signal falls in
+// between: SIGINT, SIGTERM and SIGHUP are blocked in the calling thread, and one that
+// another thread of the program receives meanwhile is acted on when the last such
+// object in the program goes, so any thread may make hidden names. Once a signal is
+// being acted on, a new object never returns: the program is ending.
 class CleanupSignalsBlocked {
  public:
   CleanupSignalsBlocked();
@@ -28,6 +31,8 @@ class CleanupSignalsBlocked {
   CleanupSignalsBlocked& operator=(const CleanupSignalsBlocked&) = delete;
 
  private:
+  void Leave();
+
   sigset_t previous_;
 };
 
@@ -36,8 +41,9 @@ int RegisterTemporaryName(const std::string& path);
 // Forgets the name in `slot` (a slot of -1 is ignored).
 void ForgetTemporaryName(int slot);
 
-// Installs the cleanup handlers for SIGINT, SIGTERM and SIGHUP. A signal that was
-// ignored when the program started (a run under nohup) stays ignored.
+// Installs the cleanup handlers for SIGINT, SIGTERM and SIGHUP, for every thread of
+// the program. A signal that was ignored when the program started (a run under
+// nohup) stays ignored.
 void RemoveTemporariesOnSignals();
 
 // Ignores SIGXFSZ, so that a file-size limit (ulimit -f) makes the write that passes

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <stdexcept>
 
 #include "files/settings_file.h"
@@ -88,6 +89,28 @@ TEST_F(StartUpTest, APendingKeyOfAnyOtherLengthIsDeleted) {
     EXPECT_FALSE(RunStartUp(s));
     EXPECT_FALSE(FileExists(dir / "default.ppl")) << length;
     EXPECT_FALSE(FileExists(dir / "default.mlk")) << length;
+  }
+}
+
+// Only a file of the user's own is installed or deleted: a link or a folder at the
+// name is left alone, with one message, and start-up goes on.
+TEST_F(StartUpTest, APendingKeyThatIsNotAFileIsIgnoredWithOneMessage) {
+  GiveSettings();
+  WriteFile(dir / "elsewhere", std::string(32, 'e'));
+  for (const char* kind : {"link", "folder"}) {
+    SCOPED_TRACE(kind);
+    if (std::string(kind) == "link") {
+      std::filesystem::create_symlink(dir / "elsewhere", dir / "default.ppl");
+    } else {
+      std::filesystem::create_directory(dir / "default.ppl");
+    }
+    platform.messages.clear();
+    EXPECT_FALSE(RunStartUp(s));
+    EXPECT_EQ(platform.messages,
+              std::vector<std::string>{"Ignored default.ppl: it is not a regular file."});
+    EXPECT_FALSE(FileExists(dir / "default.mlk"));
+    EXPECT_EQ(ReadFile(dir / "elsewhere"), std::string(32, 'e'));
+    std::filesystem::remove(dir / "default.ppl");
   }
 }
 

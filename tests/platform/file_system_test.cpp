@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "platform/file_system.h"
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -9,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/output_file.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 
 namespace marrowlock {
@@ -230,6 +234,68 @@ TEST(OutputFileTest, PublishingAnOpenFileNeverTakesWhatIsNowAtItsName) {
   EXPECT_EQ(ReadFile("second.enc"), "second");
   EXPECT_FALSE(FileExists("work"));
   EXPECT_EQ(Entries(dir.path()), 4) << "no hidden name is left";
+}
+
+// A folder that may be written to but not read (mode 0333) cannot be opened to be
+// synced once an output has its name there. The output is complete and stays: the
+// folder is reported, never a failure, on every way of publishing.
+TEST(OutputFileTest, AFolderThatCannotBeSyncedAfterNamingIsReportedNotFailed) {
+  TempDir dir;
+  if (!WhyNoOtherUser().empty()) GTEST_SKIP() << WhyNoOtherUser();
+  ::chmod(dir.path().c_str(), 0755);
+  ::mkdir("dropbox", 0333);
+  ::chmod("dropbox", 0333);
+  int report[2];
+  ASSERT_EQ(::pipe(report), 0);
+  pid_t child = ::fork();
+  if (child == 0) {
+    ::close(report[0]);
+    if (::setgroups(0, nullptr) != 0 || ::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0 ||
+        ::chdir("dropbox") != 0) {
+      ::_exit(2);
+    }
+    std::string said;
+    ReportUnsyncedFolders([&said](const std::string& target, const FileError& e) {
+      said += target + ": " + e.what() + "\n";
+    });
+    try {
+      for (bool hidden : {false, true}) {
+        AvoidUnnamedTemporaries(hidden);
+        const std::string tag = hidden ? "hidden" : "unnamed";
+        for (OutputFile::Existing existing :
+             {OutputFile::Existing::kKeep, OutputFile::Existing::kReplace}) {
+          OutputFile out(tag + (existing == OutputFile::Existing::kKeep ? ".kept" : ".replaced"),
+                         Access::kPrivate);
+          out.file().Write(tag);
+          out.Publish(existing);
+        }
+      }
+      File work = File::CreateExclusive("default.dec", Access::kPrivate);
+      work.Write("window");
+      PublishOpenFile(work, "default.dec", "window.dec", Access::kPrivate);
+    } catch (const FileError& e) {
+      said += std::string("failed: ") + e.what() + "\n";
+    }
+    ::write(report[1], said.data(), said.size());
+    ::_exit(0);
+  }
+  ::close(report[1]);
+  std::string said;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(report[0], buffer, sizeof(buffer))) > 0;) said.append(buffer, n);
+  ::close(report[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::string reason = ": Cannot open folder .: Permission denied.\n";
+  EXPECT_EQ(said, "unnamed.kept" + reason + "unnamed.replaced" + reason + "hidden.kept" + reason +
+                      "hidden.replaced" + reason + "window.dec" + reason);
+  for (const char* name : {"unnamed.kept", "unnamed.replaced", "hidden.kept", "hidden.replaced"}) {
+    EXPECT_EQ(ReadFile(dir / "dropbox/" + name),
+              std::string(name).substr(0, std::string(name).find('.')));
+  }
+  EXPECT_EQ(ReadFile(dir / "dropbox/window.dec"), "window");
+  EXPECT_EQ(Entries(dir / "dropbox"), 5) << "no working file and no temporary is left";
 }
 
 }  // namespace

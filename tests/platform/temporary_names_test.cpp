@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <thread>
 
+#include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "support/temp_dir.h"
 
@@ -79,6 +81,40 @@ TEST(TemporaryNamesTest, SigkillLeavesAHiddenNameOnlyWhereTheFileHadToHaveOne) {
   child = StartWriter(false);
   EXPECT_EQ(KillAndWait(child, SIGKILL), SIGKILL);
   EXPECT_TRUE(Entries(dir.path()).empty()) << "a file without a name goes with the process";
+}
+
+// A program with several threads: the signal may reach any of them while another is
+// between making a hidden name and registering it. The cleanup waits for that thread,
+// so the name it was making is removed too.
+TEST(TemporaryNamesTest, ASignalWaitsForAnotherThreadThatIsRegisteringAName) {
+  TempDir dir;
+  int entered[2], go_on[2];
+  ASSERT_EQ(::pipe(entered), 0);
+  ASSERT_EQ(::pipe(go_on), 0);
+  pid_t child = ::fork();
+  if (child == 0) {
+    RemoveTemporariesOnSignals();
+    std::thread maker([&] {
+      CleanupSignalsBlocked blocked;
+      ::write(entered[1], "x", 1);
+      char byte;
+      ::read(go_on[0], &byte, 1);
+      File made = File::CreateExclusive(".mlk-racing", Access::kPrivate);
+      RegisterTemporaryName(".mlk-racing");
+    });
+    // This thread takes the signal: it blocks none of them.
+    for (;;) ::pause();
+  }
+  char byte;
+  ASSERT_EQ(::read(entered[0], &byte, 1), 1);
+  ::kill(child, SIGTERM);
+  ::usleep(200 * 1000);
+  int status = 0;
+  EXPECT_EQ(::waitpid(child, &status, WNOHANG), 0) << "ended while a name was being made";
+  ::write(go_on[1], "x", 1);
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+  EXPECT_TRUE(Entries(dir.path()).empty()) << "left: " << Entries(dir.path()).front();
 }
 
 }  // namespace

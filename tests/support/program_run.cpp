@@ -49,6 +49,15 @@ double Now() {
   ::_exit(127);
 }
 
+bool HoldsNameStartingWith(const std::string& folder, const std::string& prefix) {
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    if (it->path().filename().string().starts_with(prefix)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 ProgramResult RunToEnd(const ProgramRun& run) {
@@ -88,6 +97,11 @@ ProgramResult RunToEnd(const ProgramRun& run) {
     if (done == child) break;
     if (run.signal_after && !signalled && Now() >= started + run.signal_after->second) {
       ::kill(child, run.signal_after->first);
+      signalled = true;
+    }
+    if (run.signal_when_named && !signalled &&
+        HoldsNameStartingWith(run.folder, run.signal_when_named->second)) {
+      ::kill(child, run.signal_when_named->first);
       signalled = true;
     }
     if (Now() > deadline) {

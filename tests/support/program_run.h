@@ -24,6 +24,9 @@ struct ProgramRun {
   // A signal sent to the program once it has run this long, as a user or the system
   // might: SIGINT for Ctrl+C, SIGTERM for kill, SIGHUP for a closed terminal.
   std::optional<std::pair<int, double>> signal_after;
+  // A signal sent as soon as a name that begins with this prefix appears in the
+  // program's working directory: the program is caught while it holds such a file.
+  std::optional<std::pair<int, std::string>> signal_when_named;
 };
 
 // The unprivileged user that tests run programs as, to play a second user or to

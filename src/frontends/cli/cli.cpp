@@ -11,6 +11,7 @@
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/tool_message.h"
 #include "platform/file_system.h"
+#include "platform/output_file.h"
 #include "platform/processors.h"
 
 namespace marrowlock {
@@ -31,6 +32,21 @@ int RunKeyCommand(const CliOptions& options) {
   return key.DecryptsWhatItEncrypts() ? kExitOk : kExitFailure;
 }
 
+// An output that has its name is complete: a folder that cannot be synced after it is
+// a warning, and the file counts as done.
+class UnsyncedFolderWarnings {
+ public:
+  explicit UnsyncedFolderWarnings(ProgressLine& progress) {
+    ReportUnsyncedFolders([&progress](const std::string& target, const FileError& error) {
+      progress.Report("warning: " + ToolMessage(error) + "; " + target +
+                      " is complete, but may not survive a power cut");
+    });
+  }
+  ~UnsyncedFolderWarnings() { ReportUnsyncedFolders(nullptr); }
+  UnsyncedFolderWarnings(const UnsyncedFolderWarnings&) = delete;
+  UnsyncedFolderWarnings& operator=(const UnsyncedFolderWarnings&) = delete;
+};
+
 // The bytes of every input, or -1 when one is a stream whose length is unknown.
 int64_t TotalBytes(const std::vector<FileJob>& jobs) {
   int64_t total = 0;
@@ -43,9 +59,10 @@ int64_t TotalBytes(const std::vector<FileJob>& jobs) {
 }
 
 int RunFileCommand(const CliOptions& options, Direction direction) {
-  const KeyPair key = LoadCheckedKey(options.key);
+  const std::string key_path = KeyFilePath(options.key);
+  const KeyPair key = LoadCheckedKey(key_path);
   const std::vector<FileJob> jobs = PlanJobs(options, direction);
-  const std::vector<std::string> refusals = RefusePlan(jobs);
+  const std::vector<std::string> refusals = RefusePlan(jobs, key_path);
   for (const std::string& refusal : refusals) PrintToolMessage(refusal);
   if (!refusals.empty()) return kExitFailure;
   bool to_terminal = false;
@@ -57,6 +74,7 @@ int RunFileCommand(const CliOptions& options, Direction direction) {
   // A bar drawn between the lines of a result shown on the same terminal would garble both.
   ProgressLine progress(!options.quiet && IsTerminal(2) && !to_terminal, TotalBytes(jobs));
   const int at_a_time = options.jobs.value_or(ProcessorCount());
+  UnsyncedFolderWarnings unsynced(progress);
   const int failures = RunFileJobs(jobs, key, direction, options.force, at_a_time, progress);
   return failures == 0 ? kExitOk : kExitFailure;
 }

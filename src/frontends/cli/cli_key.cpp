@@ -45,8 +45,7 @@ std::string KeyCheckText(const KeyPair& key) {
   return "cannot decrypt what it encrypts (Pal is not the inverse of Pair modulo " + modulus + ")";
 }
 
-KeyPair LoadCheckedKey(const std::optional<std::string>& named) {
-  const std::string path = KeyFilePath(named);
+KeyPair LoadCheckedKey(const std::string& path) {
   KeyPair key = ReadCliKey(path);
   if (!key.DecryptsWhatItEncrypts()) throw CliFailure(path + ": " + KeyCheckText(key));
   return key;

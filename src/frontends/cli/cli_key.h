@@ -22,8 +22,8 @@ KeyPair ReadCliKey(const std::string& path);
 // decrypt what it encrypts (...)", naming the arithmetic.
 std::string KeyCheckText(const KeyPair& key);
 
-// The key for encrypting and decrypting: read, and refused (CliFailure) unless it
-// decrypts what it encrypts.
-KeyPair LoadCheckedKey(const std::optional<std::string>& named);
+// The key at `path` (as KeyFilePath gives it) for encrypting and decrypting: read,
+// and refused (CliFailure) unless it decrypts what it encrypts.
+KeyPair LoadCheckedKey(const std::string& path);
 
 }  // namespace marrowlock

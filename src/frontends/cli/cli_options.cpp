@@ -12,7 +12,7 @@ namespace {
 // Leading "-": arguments that are not options come back in order, as option 1, so
 // that options may follow them whatever POSIXLY_CORRECT says. Then ":": a missing
 // value comes back as ':' rather than as an unknown option.
-constexpr char kShortOptions[] = "-:k:o:fj:q";
+constexpr char kShortOptions[] = "-:k:o:fj:qh";
 constexpr int kHelpOption = 256;
 constexpr int kVersionOption = 257;
 
@@ -138,6 +138,7 @@ CliArguments ParseCliArguments(const std::vector<std::string>& args) {
                             std::string(optarg) + "'");
         }
         break;
+      case 'h':
       case kHelpOption:
         help = true;
         break;

@@ -36,14 +36,15 @@ Options:
                      terminal
   -j, --jobs=N       work on N files at a time (default: one per processor)
   -q, --quiet        no progress bar
-      --help         show this text
+  -h, --help         show this text
       --version      show the version
   --                 end of options: every later argument is a FILE
 
 The key is checked before any work: a key file of a wrong length, or whose two
 numbers are not inverse, is refused. An existing output is never replaced
-without -f, and two FILEs that would have the same output are refused before
-anything is written. Outputs appear complete or not at all; decrypted files
+without -f; two FILEs that would have the same output, an output that is an
+input or the key file, and standard output redirected into either are refused
+before anything is written. Outputs appear complete or not at all; decrypted files
 are readable by their owner only. When a FILE fails, the others go on.
 
 The default key is the one marrowlock's window keeps (Key > Modify Defaults),

@@ -24,8 +24,10 @@ struct FileJob {
 std::vector<FileJob> PlanJobs(const CliOptions& options, Direction direction);
 
 // What makes the call unsafe as a whole, found before anything is written: two
-// inputs whose outputs are one file, and an output that is one of the inputs. One
-// message per problem; none when all is well.
-std::vector<std::string> RefusePlan(const std::vector<FileJob>& jobs);
+// inputs whose outputs are one file (however their folders are reached), an output
+// that is one of the inputs, an output that is the key file `key` (through any name
+// or link), and standard output redirected into an input or the key. One message per
+// problem; none when all is well.
+std::vector<std::string> RefusePlan(const std::vector<FileJob>& jobs, const std::string& key);
 
 }  // namespace marrowlock

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/start_up.h"
+#include "app/unsynced_folders.h"
 #include "frontends/console/console_platform.h"
 #include "platform/temporary_names.h"
 #include "state/program_exit.h"
@@ -12,6 +13,7 @@ int RunBatch(const std::string& command_line) {
   // temporary behind.
   RemoveTemporariesOnSignals();
   ConsolePlatform platform;
+  UnsyncedFolderMessages unsynced(platform);
   ProgramState s(platform);
   platform.Attach(s);
   s.CommandLineText = command_line;

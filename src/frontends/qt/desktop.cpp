@@ -5,8 +5,10 @@
 
 #include "app/command_line.h"
 #include "app/start_up.h"
+#include "app/unsynced_folders.h"
 #include "frontends/qt/app_icon.h"
 #include "frontends/qt/qt_platform.h"
+#include "platform/temporary_names.h"
 #include "state/program_exit.h"
 #include "state/program_state.h"
 #include "state/window_commands.h"
@@ -24,7 +26,12 @@ int RunDesktop(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("marrowlock"));
   QApplication::setWindowIcon(AppIcon());
 
+  // A window run cut short by Ctrl+C, kill or a logout (SIGTERM, SIGHUP) leaves no
+  // hidden temporary behind. Installed here, since the window module keeps the
+  // table of names that its own outputs register.
+  RemoveTemporariesOnSignals();
   QtPlatform platform;
+  UnsyncedFolderMessages unsynced(platform);
   ProgramState s(platform);
   platform.Attach(s);
   s.CommandLineText = JoinArguments(argc, argv);

@@ -94,6 +94,82 @@ TEST_F(CliTest, OutputsThatCollideAreRefusedBeforeAnythingIsWritten) {
   EXPECT_EQ(FolderNames(dir.path()),
             (std::vector<std::string>{"a.md", "a.txt", "c.txt", "k.mlk", "x.enc"}));
   EXPECT_EQ(ReadFile(dir / "x.enc"), "already encrypted");
+
+  // One folder reached through a link is still one folder; a name alike in two
+  // folders is not.
+  ::mkdir((dir / "d").c_str(), 0700);
+  ::mkdir((dir / "e").c_str(), 0700);
+  ::symlink("d", (dir / "dl").c_str());
+  for (const char* name : {"d/x.txt", "d/x.bin", "e/x.txt"}) WriteFile(dir / name, name);
+  ProgramResult linked = Cli({"encrypt", "-f", "-k", "k.mlk", "d/x.txt", "dl/x.bin"});
+  EXPECT_EQ(linked.status, 1);
+  EXPECT_EQ(linked.err, "marrowlock-cli: d/x.txt and dl/x.bin would both be written to dl/x.enc\n");
+  EXPECT_FALSE(FileExists(dir / "d/x.enc"));
+  ProgramResult apart = Cli({"encrypt", "-k", "k.mlk", "d/x.txt", "e/x.txt"});
+  EXPECT_EQ(apart.status, 0) << apart.err;
+}
+
+// The key a call reads is never written over, whatever -f says and whichever name
+// or link leads to it: not as an output, and not as standard output.
+TEST_F(CliTest, TheKeyAndTheInputsAreNeverTheOutput) {
+  MakeKey("k.mlk", 16);
+  SetDefaultKey("k.mlk");
+  WriteFile(dir / "p.txt", SomeBytes(3000, 4));
+  WriteFile(dir / "p.bin", SomeBytes(5000, 5));
+  ASSERT_EQ(Cli({"encrypt", "-k", "k.mlk", "p.txt"}).status, 0);
+  ::symlink("k.mlk", (dir / "key.link").c_str());
+  ::link((dir / "k.mlk").c_str(), (dir / "key.hard").c_str());
+  const std::string key = ReadFile(dir / "k.mlk");
+  const std::string encrypted = ReadFile(dir / "p.enc");
+  const std::string source = ReadFile(dir / "p.bin");
+
+  const std::string in_use = ": it is the key file in use\n";
+  const std::vector<std::pair<std::vector<std::string>, std::string>> named = {
+      {{"decrypt", "-f", "-k", "k.mlk", "-o", "k.mlk", "p.enc"}, "p.enc: cannot write k.mlk"},
+      {{"encrypt", "-f", "-k", "k.mlk", "-o", "k.mlk", "p.txt"}, "p.txt: cannot write k.mlk"},
+      {{"decrypt", "-f", "-o", "./k.mlk", "p.enc"}, "p.enc: cannot write ./k.mlk"},
+      {{"encrypt", "-f", "-k", "key.link", "-o", "key.hard", "p.txt"},
+       "p.txt: cannot write key.hard"},
+      {{"decrypt", "-f", "-k", "k.mlk", "-o", "key.link", "p.enc"},
+       "p.enc: cannot write key.link"}};
+  for (const auto& [args, message] : named) {
+    ProgramResult refused = Cli(args);
+    EXPECT_EQ(refused.status, 1) << args[4];
+    EXPECT_EQ(refused.err, "marrowlock-cli: " + message + in_use);
+  }
+
+  // Standard output appended to a file that the call reads, as a shell's ">>" does.
+  const std::string cli = "\"$0\" ";
+  const std::vector<std::pair<std::string, std::string>> appended = {
+      {"decrypt -k k.mlk -o - p.enc >>k.mlk", "p.enc: cannot write standard output" + in_use},
+      {"encrypt -k k.mlk <p.bin >>k.mlk", "standard input: cannot write standard output" + in_use},
+      {"encrypt -f -o /dev/stdout p.bin >>k.mlk", "p.bin: cannot write /dev/stdout" + in_use},
+      {"decrypt -k k.mlk -o - p.enc >>p.enc", "p.enc: input file is output file\n"},
+      {"encrypt -f -k k.mlk -o - p.bin >>p.bin", "p.bin: input file is output file\n"},
+      {"encrypt -k k.mlk - <p.bin >>p.bin", "standard input: input file is output file\n"},
+      {"encrypt -f -k k.mlk p.txt - <p.bin >>p.enc",
+       "p.txt: its output p.enc is standard output\n"}};
+  for (const auto& [command, message] : appended) {
+    ProgramRun run;
+    run.program = "/bin/sh";
+    run.args = {"-c", cli + command, MARROWLOCK_CLI_BINARY};
+    run.folder = folder;
+    ProgramResult refused = RunToEnd(run);
+    EXPECT_EQ(refused.status, 1) << command;
+    EXPECT_EQ(refused.err, "marrowlock-cli: " + message) << command;
+  }
+  EXPECT_TRUE(ReadFile(dir / "k.mlk") == key);
+  EXPECT_TRUE(ReadFile(dir / "p.enc") == encrypted);
+  EXPECT_TRUE(ReadFile(dir / "p.bin") == source);
+
+  // Appending to any other file is what ">>" is for.
+  ProgramRun other;
+  other.program = "/bin/sh";
+  other.args = {"-c", cli + "decrypt -o - p.enc >>plain; " + cli + "decrypt -o - p.enc >>plain",
+                MARROWLOCK_CLI_BINARY};
+  other.folder = folder;
+  EXPECT_EQ(RunToEnd(other).status, 0);
+  EXPECT_EQ(ReadFile(dir / "plain").size(), 2 * encrypted.size());
 }
 
 TEST_F(CliTest, AFailingFileIsReportedAndTheOthersGoOn) {

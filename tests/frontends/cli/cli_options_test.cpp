@@ -91,7 +91,8 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndAShortUsage) {
 
 TEST_F(CliTest, HelpAndVersionGoToStandardOutput) {
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--help"}, std::vector<std::string>{"encrypt", "--help", "x"}}) {
+       {std::vector<std::string>{"--help"}, std::vector<std::string>{"-h"},
+        std::vector<std::string>{"encrypt", "--help", "x"}}) {
     ProgramResult help = Cli(args);
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.err, "");

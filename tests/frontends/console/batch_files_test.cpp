@@ -291,6 +291,39 @@ TEST_F(BatchFilesTest, ALogThatCannotBeWrittenCostsOnlyItsRecord) {
   EXPECT_FALSE(FileExists(LogFilePath()));
 }
 
+// A shared folder (mode 1777) where another user has left a "default.ppl": it is not
+// theirs to install as anyone's default key, nor ours to delete. It is ignored with
+// one line, and the run goes on.
+TEST_F(BatchFilesTest, APendingKeyThatIsNotTheUsersOwnIsIgnoredWithOneLine) {
+  if (!WhyNoOtherUser().empty()) GTEST_SKIP() << WhyNoOtherUser();
+  const std::string shared = dir / "shared";
+  fs::create_directory(shared);
+  ::chmod(shared.c_str(), 01777);
+  OpenForOtherUser();
+  const std::string planted(32, 'p');
+  WriteFile(shared + "/y.txt", plain);
+  ::chmod((shared + "/y.txt").c_str(), 0644);
+  const std::string not_theirs = "Ignored default.ppl: it belongs to another user.";
+
+  // Planted by root, met by another user; then planted by that user, met by root.
+  WriteFile(shared + "/default.ppl", planted);
+  ProgramRun as_other = Run({"y.txt", "-i", "-k" + (dir / "k.mlk")}, shared);
+  as_other.user = kOtherUser;
+  ProgramResult result = RunToEnd(as_other);
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "marlk: " + not_theirs + "\n");
+  EXPECT_TRUE(FileExists(shared + "/y.enc"));
+  fs::remove(shared + "/y.enc");
+
+  ::chown((shared + "/default.ppl").c_str(), kOtherUser, kOtherUser);
+  result = Batch({"y.txt", "-i", "-kk.mlk"}, shared);
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "marlk: " + not_theirs + "\n");
+  EXPECT_TRUE(FileExists(shared + "/y.enc"));
+  EXPECT_EQ(ReadFile(shared + "/default.ppl"), planted);
+  EXPECT_FALSE(FileExists(shared + "/default.mlk")) << "no key of theirs was installed";
+}
+
 // A kill at any moment leaves the old output or the whole new one, never a part of
 // it, and no temporary, even where the temporary needs a name of its own.
 TEST_F(BatchFilesTest, AKillAtAnyMomentLeavesTheOldFileOrTheNewOneAndNoTemporary) {
