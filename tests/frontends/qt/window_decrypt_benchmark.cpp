@@ -13,7 +13,8 @@ namespace marrowlock {
 namespace {
 
 // Not a check: a binary-mode decryption of 512 MiB (MARROWLOCK_BENCHMARK_MIB to
-// change it) chosen in the window, from Decrypt to the ".dec" file named, against
+// change it; MARROWLOCK_BENCHMARK_BLOCK=16 for a key of 16-byte blocks in place of
+// the two-byte one) chosen in the window, from Decrypt to the ".dec" file named, against
 // the same decryption by the program in batch mode (its start included); the median
 // of three runs each, interleaved. Run with
 //   MARROWLOCK_BENCHMARK=1 build/qt_tests --gtest_filter='WindowDecryptBenchmark.*'
@@ -37,8 +38,7 @@ class WindowDecryptBenchmark : public WindowTest {
     Trigger("menuFileDecrypt");
     QApplication::processEvents();
     const qint64 elapsed = timer.elapsed();
-    EXPECT_EQ(RegularFileSize(dir / "big.dec"), RegularFileSize(dir / "big.enc"))
-        << LastMessage();
+    EXPECT_EQ(RegularFileSize(dir / "big.dec"), RegularFileSize(dir / "big.enc")) << LastMessage();
     return elapsed;
   }
 
@@ -78,6 +78,15 @@ TEST_F(WindowDecryptBenchmark, WindowAgainstBatchMode) {
     big.Close();
   }
   Trigger("menuOptionsBinaryMode");
+  if (const char* n = std::getenv("MARROWLOCK_BENCHMARK_BLOCK")) {
+    // A key of that block length from marrowlock-keygen in place of the two-byte one.
+    std::filesystem::remove(dir / "test.mlk");
+    ProgramRun keygen;
+    keygen.program = MARROWLOCK_KEYGEN_BINARY;
+    keygen.args = {"-n", n, "test.mlk"};
+    keygen.folder = dir.path();
+    ASSERT_EQ(RunToEnd(keygen).status, 0);
+  }
   OpenTestKey();
   ASSERT_TRUE(s.BinaryMode);
   window().show();
@@ -88,10 +97,12 @@ TEST_F(WindowDecryptBenchmark, WindowAgainstBatchMode) {
     batch_runs.push_back(TimeBatchRun());
   }
   const qint64 in_window = Median(window_runs), in_batch = Median(batch_runs);
-  std::printf("binary decryption of %lld MiB: window %lld ms, batch mode %lld ms, ratio %.2f\n",
-              static_cast<long long>(Mebibytes()), static_cast<long long>(in_window),
-              static_cast<long long>(in_batch),
-              static_cast<double>(in_window) / static_cast<double>(in_batch));
+  std::printf(
+      "binary decryption of %lld MiB, N = %s: window %lld ms, batch mode %lld ms, ratio %.2f\n",
+      static_cast<long long>(Mebibytes()),
+      std::getenv("MARROWLOCK_BENCHMARK_BLOCK") ? std::getenv("MARROWLOCK_BENCHMARK_BLOCK") : "2",
+      static_cast<long long>(in_window), static_cast<long long>(in_batch),
+      static_cast<double>(in_window) / static_cast<double>(in_batch));
 }
 
 }  // namespace
