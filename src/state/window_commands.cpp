@@ -29,6 +29,7 @@ void ClearText(ProgramState& s) {
   s.DecryptSourceName.clear();
   s.SourceText.clear();
   s.BinaryData.clear();
+  s.DecryptedFrom.reset();
   RefreshWindow(s);
 }
 
@@ -47,8 +48,23 @@ void EndRefused(ProgramState& s) {
 }
 
 void Refuse(ProgramState& s, const std::string& message) {
+  const double since = s.platform.SecondsSinceMidnight();
   s.platform.MessageBox(message);
+  CountUserWait(s, since);
   EndRefused(s);
+}
+
+std::string AskName(ProgramState& s, const std::string& prompt) {
+  const double since = s.platform.SecondsSinceMidnight();
+  std::string answer = s.platform.InputBox(prompt);
+  CountUserWait(s, since);
+  return answer;
+}
+
+void CountUserWait(ProgramState& s, double since) {
+  double waited = s.platform.SecondsSinceMidnight() - since;
+  if (waited < 0) waited += 86400.0;  // the wait crossed midnight
+  s.UserWaitSeconds += waited;
 }
 
 void RefreshWindow(ProgramState& s) { s.platform.Redraw(); }

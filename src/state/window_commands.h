@@ -18,8 +18,14 @@ void ClearText(ProgramState& s);
 // Ends a refused or failed command: in batch mode the program ends with a failure
 // status; in the window the command just returns to its caller.
 void EndRefused(ProgramState& s);
-// Shows `message`, then ends the command as EndRefused does.
+// Shows `message` (its wait counted as AskName's), then ends the command as
+// EndRefused does.
 void Refuse(ProgramState& s, const std::string& message);
+// Asks for a name in the input box, counting the time it stays open in
+// UserWaitSeconds; "" when the user cancels.
+std::string AskName(ProgramState& s, const std::string& prompt);
+// Adds the time since `since` (seconds since midnight) to UserWaitSeconds.
+void CountUserWait(ProgramState& s, double since);
 // Draws the main window now.
 void RefreshWindow(ProgramState& s);
 // Ends a command-line run: StartedWithFile, BatchMode and OutputNameGiven off,
