@@ -319,7 +319,7 @@ bool PublishHeldFile(File& file, const std::string& target, Access access,
     }
     ForgetTemporaryName(slot);
   }
-  SyncFolder(folder);
+  SyncFolderOfNamed(folder, target);
   return true;
 }
 
