@@ -84,5 +84,30 @@ TEST_F(SetupDialogViewTest, OkWithASelectedKeyInTheSameFolderChangesNothing) {
   EXPECT_TRUE(platform.messages.empty());
 }
 
+// A first start meets a folder without keys: the dialog says where keys come from,
+// and makes one there.
+TEST_F(SetupDialogViewTest, MakeANewKeyWritesAKeyIntoTheFolderShownAndSelectsIt) {
+  ModifyDefaultsWith([this] {
+    EXPECT_NE(dialog().findChild<QLabel*>("Label2")->text().indexOf("marrowlock-keygen"), -1);
+    EXPECT_EQ(dialog().make_key_button()->text(), QString::fromUtf8("Make a &new key\u2026"));
+    QListWidget* dirs = dialog().directory_list();
+    dirs->setCurrentItem(dirs->findItems("[keys]", Qt::MatchExactly).front());
+    QTest::keyClick(dirs, Qt::Key_Return);
+
+    platform.SetNextInputAnswer("fresh");
+    platform.SetNextInputAnswer("8");
+    dialog().make_key_button()->click();
+    ASSERT_NE(dialog().file_list()->currentItem(), nullptr);
+    EXPECT_EQ(dialog().file_list()->currentItem()->text(), "fresh.mlk");
+    EXPECT_TRUE(dialog().isVisible());
+    dialog().ok_button()->click();
+  });
+  EXPECT_EQ(ReadFile(dir / "keys/fresh.mlk").size(), 16u);
+  std::optional<Settings> settings = ReadSettingsFile();
+  ASSERT_TRUE(settings);
+  EXPECT_EQ(settings->KeyDirectory, dir / "keys");
+  EXPECT_EQ(settings->DefaultKeyName, "fresh.mlk");
+}
+
 }  // namespace
 }  // namespace marrowlock
