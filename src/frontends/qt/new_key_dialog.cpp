@@ -2,7 +2,6 @@
 #include "frontends/qt/new_key_dialog.h"
 
 #include <QComboBox>
-#include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -13,27 +12,27 @@
 
 namespace marrowlock {
 
-std::optional<NewKeyAnswer> AskNewKeyInDialog(QWidget* parent, const NewKeyRequest& request) {
-  QDialog dialog(parent);
-  dialog.setObjectName(QStringLiteral("NewKeyDialog"));
-  dialog.setWindowTitle(QStringLiteral("Make a New Key"));
-  auto* form = new QFormLayout(&dialog);
+NewKeyDialog::NewKeyDialog(QWidget* parent, const NewKeyRequest& request)
+    : QDialog(parent), name_(new QLineEdit), length_(new QComboBox) {
+  setObjectName(QStringLiteral("NewKeyDialog"));
+  setWindowTitle(QStringLiteral("Make a New Key"));
+  auto* form = new QFormLayout(this);
 
   auto* folder = new QLabel(PathText(request.Folder));
   folder->setTextFormat(Qt::PlainText);
   folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  auto* name = new QLineEdit;
-  name->setObjectName(QStringLiteral("KeyName"));
-  name->setPlaceholderText(QStringLiteral("mine.mlk"));
-  auto* length = new QComboBox;
-  length->setObjectName(QStringLiteral("BlockLength"));
+  name_->setObjectName(QStringLiteral("KeyName"));
+  name_->setAccessibleName(QStringLiteral("Name"));
+  name_->setPlaceholderText(QStringLiteral("mine.mlk"));
+  length_->setObjectName(QStringLiteral("BlockLength"));
+  length_->setAccessibleName(QStringLiteral("Block length"));
   for (int n : request.BlockLengths) {
-    length->addItem(QStringLiteral("%1 bytes").arg(n), n);
-    if (n == request.BlockLength) length->setCurrentIndex(length->count() - 1);
+    length_->addItem(QStringLiteral("%1 bytes").arg(n), n);
+    if (n == request.BlockLength) length_->setCurrentIndex(length_->count() - 1);
   }
   form->addRow(QStringLiteral("Folder:"), folder);
-  form->addRow(QStringLiteral("&Name:"), name);
-  form->addRow(QStringLiteral("&Block length:"), length);
+  form->addRow(QStringLiteral("&Name:"), name_);
+  form->addRow(QStringLiteral("&Block length:"), length_);
   auto* note = new QLabel(
       QStringLiteral("The key file is readable by you only. Anyone who has it can decrypt what "
                      "it encrypts: keep it like a password."));
@@ -41,20 +40,21 @@ std::optional<NewKeyAnswer> AskNewKeyInDialog(QWidget* parent, const NewKeyReque
   form->addRow(note);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
-  ok->setText(QStringLiteral("&Make Key"));
-  ok->setEnabled(false);
-  QObject::connect(name, &QLineEdit::textChanged, ok,
-                   [ok](const QString& text) { ok->setEnabled(!text.trimmed().isEmpty()); });
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  ok_ = buttons->button(QDialogButtonBox::Ok);
+  ok_->setText(QStringLiteral("&Make Key"));
+  ok_->setEnabled(false);
+  connect(name_, &QLineEdit::textChanged, ok_,
+          [this](const QString& text) { ok_->setEnabled(!text.trimmed().isEmpty()); });
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   form->addRow(buttons);
-  dialog.resize(440, dialog.sizeHint().height());
+  resize(440, sizeHint().height());
+}
 
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+NewKeyAnswer NewKeyDialog::Answer() const {
   NewKeyAnswer answer;
-  answer.Name = PathBytes(name->text());
-  answer.BlockLength = length->currentData().toInt();
+  answer.Name = PathBytes(name_->text());
+  answer.BlockLength = length_->currentData().toInt();
   return answer;
 }
 

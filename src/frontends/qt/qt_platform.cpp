@@ -175,7 +175,9 @@ std::optional<std::string> QtPlatform::OpenFileDialog(const FileDialogRequest& r
 std::optional<NewKeyAnswer> QtPlatform::AskNewKey(const NewKeyRequest& request) {
   // Scripted answers come as the two input boxes' answers.
   if (scripted_) return Platform::AskNewKey(request);
-  return AskNewKeyInDialog(DialogParent(), request);
+  NewKeyDialog dialog(DialogParent(), request);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.Answer();
 }
 
 void QtPlatform::Redraw() {

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
+
+#include "frontends/qt/new_key_dialog.h"
 
 #include "window_fixture.h"
 
@@ -107,6 +110,18 @@ TEST_F(SetupDialogViewTest, MakeANewKeyWritesAKeyIntoTheFolderShownAndSelectsIt)
   ASSERT_TRUE(settings);
   EXPECT_EQ(settings->KeyDirectory, dir / "keys");
   EXPECT_EQ(settings->DefaultKeyName, "fresh.mlk");
+}
+
+TEST(NewKeyDialogTest, AsksForANameAndOffersTheBlockLengthsWithSixteenChosen) {
+  NewKeyDialog dialog(nullptr, NewKeyRequest{"/keys", {1, 2, 4, 8, 16, 256}, 16});
+  EXPECT_EQ(dialog.length_list()->count(), 6);
+  EXPECT_EQ(dialog.length_list()->currentText(), "16 bytes");
+  EXPECT_FALSE(dialog.ok_button()->isEnabled()) << "no key without a name";
+  QTest::keyClicks(dialog.name_field(), "travel");
+  EXPECT_TRUE(dialog.ok_button()->isEnabled());
+  dialog.length_list()->setCurrentIndex(5);
+  EXPECT_EQ(dialog.Answer().Name, "travel");
+  EXPECT_EQ(dialog.Answer().BlockLength, 256);
 }
 
 }  // namespace
