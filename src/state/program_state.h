@@ -141,6 +141,9 @@ struct ProgramState {
   // The user changed Text1 since a command last set it: its characters, not its
   // bytes, are then what a change of encoding keeps. Set by the window.
   bool Text1Edited = false;
+  // Text1 holds only the beginning of a longer text (a load over DisplayLimit, an
+  // abandoned decryption), so it may end inside a UTF-8 character.
+  bool Text1CutShort = false;
 };
 
 // The start values: the key and block length of no key (16), text mode, no pending

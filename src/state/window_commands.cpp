@@ -21,7 +21,14 @@ void ToggleBinaryMode(ProgramState& s) {
 }
 
 void ClearText(ProgramState& s) {
-  if (!s.BinaryMode) s.Form1.Text1.Text = "";
+  if (!s.BinaryMode) {
+    // New typing starts in windows-1252, as files for older versions need.
+    s.Form1.Text1.Text = "";
+    s.Text1Encoding = TextEncoding::kWindows1252;
+    s.Text1Edited = false;
+    s.Text1Unencodable = false;
+    s.Text1CutShort = false;
+  }
   s.Form1.Label5.Caption = "Decrypted File()";
   s.PendingKeyFile.clear();
   s.LoadedFileName.clear();

@@ -10,7 +10,8 @@ namespace marrowlock {
 
 // Switches binary mode, resets the two text areas and Label3, then ClearText.
 void ToggleBinaryMode(ProgramState& s);
-// Empties Text1 (text mode only), resets Label5 and forgets every pending name.
+// Empties Text1 (text mode only; typing then starts anew in windows-1252), resets
+// Label5 and forgets every pending name.
 void ClearText(ProgramState& s);
 // Closes all windows and ends the program with `status`; never returns. It unwinds
 // the running command by throwing ProgramExit, which only the top level catches.
