@@ -10,6 +10,7 @@
 #include "cipher/block_lengths.h"
 #include "cipher/key_making.h"
 #include "platform/file_system.h"
+#include "platform/output_file.h"
 #include "platform/temporary_names.h"
 
 namespace {
