@@ -7,6 +7,9 @@ add_test(NAME man_pages
          COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/man_pages_test.sh
                  ${PROJECT_SOURCE_DIR}/docs/man ${CMAKE_BINARY_DIR})
 add_test(NAME spdx_headers COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-spdx)
+add_test(NAME source_package
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/source_package_test.sh ${PROJECT_SOURCE_DIR})
+set_tests_properties(source_package PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
 add_test(NAME run_script COMMAND ${PROJECT_SOURCE_DIR}/tests/scripts/run_test.sh ${_check_folders})
 if(MARROWLOCK_GUI)
   add_test(NAME desktop_files
