@@ -10,7 +10,14 @@ add_test(NAME spdx_headers COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-spdx)
 add_test(NAME source_package
          COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/source_package_test.sh ${PROJECT_SOURCE_DIR})
 set_tests_properties(source_package PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
-add_test(NAME run_script COMMAND ${PROJECT_SOURCE_DIR}/tests/scripts/run_test.sh ${_check_folders})
+if(MARROWLOCK_GUI)
+  set(_run_script_window)
+else()
+  set(_run_script_window --no-window)
+endif()
+add_test(NAME run_script
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/scripts/run_test.sh ${_check_folders}
+                 ${_run_script_window})
 if(MARROWLOCK_GUI)
   add_test(NAME desktop_files
            COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/desktop_files_test.sh ${_check_folders})
