@@ -7,6 +7,8 @@ add_test(NAME man_pages
          COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/man_pages_test.sh
                  ${PROJECT_SOURCE_DIR}/docs/man ${CMAKE_BINARY_DIR})
 add_test(NAME spdx_headers COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-spdx)
+add_test(NAME readme_examples
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/scripts/readme_examples_test.sh ${_check_folders})
 add_test(NAME source_package
          COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/source_package_test.sh ${PROJECT_SOURCE_DIR})
 set_tests_properties(source_package PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
@@ -34,4 +36,4 @@ if(MARROWLOCK_GUI)
     set_tests_properties(installed_prefix PROPERTIES ENVIRONMENT MARROWLOCK_SANITIZED_BUILD=1)
   endif()
 endif()
-set_tests_properties(man_pages spdx_headers PROPERTIES TIMEOUT 60)
+set_tests_properties(man_pages spdx_headers readme_examples PROPERTIES TIMEOUT 60)
