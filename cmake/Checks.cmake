@@ -5,7 +5,8 @@ set(_check_folders ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR})
 
 add_test(NAME man_pages
          COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/man_pages_test.sh
-                 ${PROJECT_SOURCE_DIR}/docs/man ${CMAKE_BINARY_DIR})
+                 ${PROJECT_SOURCE_DIR}/docs/man ${CMAKE_BINARY_DIR}
+                 ${PROJECT_SOURCE_DIR}/data/mlhelp.txt)
 add_test(NAME spdx_headers COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-spdx)
 add_test(NAME readme_examples
          COMMAND ${PROJECT_SOURCE_DIR}/tests/scripts/readme_examples_test.sh ${_check_folders})
