@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The pipelines of README.md run as they are written there, with the built programs
-# on PATH, on an account that has no default key yet: every command succeeds and says
+# The pipelines of README.md and the examples of marrowlock-cli(1) run as they are
+# written there, with the built programs on PATH, on an account that has no default
+# key yet: every command succeeds and says
 # nothing on standard error, the archive unpacks to the folder it was made of, and
 # the two checksums agree.
 #   readme_examples_test.sh SOURCE_FOLDER BUILD_FOLDER
@@ -16,35 +17,43 @@ fail() {
   failed=1
 }
 
-# The first sh block after the line that introduces the pipelines.
+# The first sh block after the line that introduces the pipelines in README.md, and
+# the examples of marrowlock-cli(1) as man shows them.
 awk '/^Pipelines, without a plaintext file on the disk/ { found = 1 }
      found && /^```sh$/ { inside = 1; next }
      inside && /^```$/ { exit }
-     inside { print }' "$src/README.md" >"$work/examples.sh"
-[ -s "$work/examples.sh" ] || {
-  echo "README.md shows no pipelines"
-  exit 1
-}
+     inside { print }' "$src/README.md" >"$work/readme.sh"
+LC_ALL=C MANWIDTH=200 man -l "$src/docs/man/marrowlock-cli.1" 2>/dev/null |
+  sed -n '/^EXAMPLES/,/^[A-Z]/p' | sed -n 's/^ \{14\}//p' >"$work/page.sh"
 
-# The inputs the examples name; a report whose length is not a whole number of blocks.
-mkdir -p "$work/home" "$work/settings" "$work/here/photos/2024" "$work/here/notes"
-head -c 30011 /dev/urandom >"$work/here/photos/2024/beach.jpg"
-echo "a small one" >"$work/here/photos/readme.txt"
-printf 'Quarterly report\nAll well.\n' >"$work/here/report.txt"
-echo "first" >"$work/here/notes/a.txt"
-echo "second" >"$work/here/notes/b.txt"
+for examples in readme page; do
+  [ -s "$work/$examples.sh" ] || {
+    fail "$examples: no examples found"
+    continue
+  }
+  # The inputs the examples name; a report whose length is not a whole number of
+  # blocks. Each set runs in a fresh account of its own.
+  top=$work/$examples
+  here=$top/here
+  mkdir -p "$top/home" "$top/settings" "$here/photos/2024" "$here/notes"
+  head -c 30011 /dev/urandom >"$here/photos/2024/beach.jpg"
+  echo "a small one" >"$here/photos/readme.txt"
+  printf 'Quarterly report\nAll well.\n' >"$here/report.txt"
+  echo "first" >"$here/notes/a.txt"
+  echo "second" >"$here/notes/b.txt"
 
-(cd "$work/here" && env HOME="$work/home" MARROWLOCK_HOME="$work/settings" \
-  PATH="$build:$PATH" bash -e "$work/examples.sh") >"$work/out" 2>"$work/err" ||
-  fail "the examples failed: $(cat "$work/err")"
-[ -s "$work/err" ] && fail "the examples wrote on standard error: $(cat "$work/err")"
-diff -r "$work/here/photos" "$work/here/restored/photos" >/dev/null ||
-  fail "the unpacked archive differs from the folder it was made of"
-sums=$(grep -c . "$work/out")
-[ "$sums" = 2 ] && [ "$(sort -u "$work/out" | wc -l)" = 1 ] ||
-  fail "the checksums differ: $(cat "$work/out")"
-for note in a b; do
-  [ -s "$work/here/notes/$note.enc" ] || fail "notes/$note.txt was not encrypted"
+  (cd "$here" && env HOME="$top/home" MARROWLOCK_HOME="$top/settings" \
+    PATH="$build:$PATH" bash -e "$work/$examples.sh") >"$top/out" 2>"$top/err" ||
+    fail "$examples: the examples failed: $(cat "$top/err")"
+  [ -s "$top/err" ] && fail "$examples: the examples wrote on standard error: $(cat "$top/err")"
+  diff -r "$here/photos" "$here/restored/photos" >/dev/null ||
+    fail "$examples: the unpacked archive differs from the folder it was made of"
+  sums=$(grep -E '^[0-9a-f]{64}  -$' "$top/out")
+  [ "$(grep -c . <<<"$sums")" = 2 ] && [ "$(sort -u <<<"$sums" | wc -l)" = 1 ] ||
+    fail "$examples: the checksums differ: $(cat "$top/out")"
+  for note in a b; do
+    [ -s "$here/notes/$note.enc" ] || fail "$examples: notes/$note.txt was not encrypted"
+  done
+  [ -s "$here/listing.enc" ] || fail "$examples: the listing was not encrypted"
 done
-[ -s "$work/here/listing.enc" ] || fail "the listing was not encrypted"
 exit $failed
