@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The pipelines of README.md and the examples of marrowlock-cli(1) run as they are
+# README.md's commands call no sudo (a fresh root has none). The pipelines of
+# README.md and the examples of marrowlock-cli(1) run as they are
 # written there, with the built programs on PATH, on an account that has no default
 # key yet: every command succeeds and says
 # nothing on standard error, the archive unpacks to the folder it was made of, and
@@ -16,6 +17,25 @@ fail() {
   echo "$*"
   failed=1
 }
+
+# README.md's commands work as root on a fresh system, which has no sudo, and as a
+# user: none calls sudo itself; they use $as_root, which is empty for root only.
+sudo_lines=$(awk '/^```sh$/ { inside = 1; next } /^```$/ { inside = 0 } inside' "$src/README.md" |
+  grep -E '(^|[;&|(] *)sudo ')
+[ -z "$sudo_lines" ] || fail "README.md calls sudo, which a fresh root does not have: $sudo_lines"
+as_root_line=$(grep -m 1 '^as_root=' "$src/README.md")
+as_root_of() { bash -c "$as_root_line"'; printf "[%s]" "$as_root"'; }
+if [ -z "$as_root_line" ]; then
+  fail "README.md does not set as_root"
+elif [ "$(id -u)" = 0 ]; then
+  [ "$(as_root_of)" = "[]" ] || fail "as_root is not empty for root: $(as_root_of)"
+  if command -v setpriv >/dev/null; then
+    user=$(setpriv --reuid=65534 --regid=65534 --clear-groups bash -c "$as_root_line"'; printf "[%s]" "$as_root"')
+    [ "$user" = "[sudo]" ] || fail "as_root is not sudo for a user: $user"
+  fi
+else
+  [ "$(as_root_of)" = "[sudo]" ] || fail "as_root is not sudo for a user: $(as_root_of)"
+fi
 
 # The first sh block after the line that introduces the pipelines in README.md, and
 # the examples of marrowlock-cli(1) as man shows them.
