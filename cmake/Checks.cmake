@@ -5,9 +5,22 @@ set(_check_folders ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR})
 
 add_test(NAME man_pages
          COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/man_pages_test.sh
-                 ${PROJECT_SOURCE_DIR}/docs/man ${CMAKE_BINARY_DIR})
+                 ${PROJECT_SOURCE_DIR}/docs/man ${CMAKE_BINARY_DIR}
+                 ${PROJECT_SOURCE_DIR}/data/mlhelp.txt)
 add_test(NAME spdx_headers COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-spdx)
-add_test(NAME run_script COMMAND ${PROJECT_SOURCE_DIR}/tests/scripts/run_test.sh ${_check_folders})
+add_test(NAME readme_examples
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/scripts/readme_examples_test.sh ${_check_folders})
+add_test(NAME source_package
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/source_package_test.sh ${PROJECT_SOURCE_DIR})
+set_tests_properties(source_package PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+if(MARROWLOCK_GUI)
+  set(_run_script_window)
+else()
+  set(_run_script_window --no-window)
+endif()
+add_test(NAME run_script
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/scripts/run_test.sh ${_check_folders}
+                 ${_run_script_window})
 if(MARROWLOCK_GUI)
   add_test(NAME desktop_files
            COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/desktop_files_test.sh ${_check_folders})
@@ -24,4 +37,4 @@ if(MARROWLOCK_GUI)
     set_tests_properties(installed_prefix PROPERTIES ENVIRONMENT MARROWLOCK_SANITIZED_BUILD=1)
   endif()
 endif()
-set_tests_properties(man_pages spdx_headers PROPERTIES TIMEOUT 60)
+set_tests_properties(man_pages spdx_headers readme_examples PROPERTIES TIMEOUT 60)

@@ -36,5 +36,9 @@ endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_SOURCE_GENERATOR TGZ)
-set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git" "/build[^/]*/" "/fuzz-build[^/]*/")
+# The source package holds the tracked files only (cmake/SourcePackage.cmake stages them).
+set(CPACK_MARROWLOCK_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_MARROWLOCK_SOURCE_STAGE ${CMAKE_BINARY_DIR}/source-package)
+set(CPACK_SOURCE_INSTALLED_DIRECTORIES "${CPACK_MARROWLOCK_SOURCE_STAGE};/")
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/SourcePackage.cmake)
 include(CPack)

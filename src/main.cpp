@@ -49,18 +49,28 @@ int RunWindow(int argc, char** argv) {
 int main(int argc, char** argv) {
   using namespace marrowlock;
   IgnoreFileSizeSignal();
-  std::string command_line = JoinArguments(argc, argv);
-  // "-h" alone is the usual short form of --help, not the name of a file to encrypt.
-  if (command_line == "--help" || command_line == "-h") {
-    std::cout << UsageText();
-    return kExitOk;
+  // The desktop entry passes its file after --open: the name is taken as it is and
+  // opened with the window, never read as options or as batch mode. Anything that
+  // goes wrong from there is shown in the window's message boxes.
+  if (IsOpenCommandLine(argc, argv)) {
+    if (argc > 3) {
+      std::cerr << "marrowlock: --open takes one file name; see marrowlock --help.\n";
+      return kExitFailure;
+    }
+  } else {
+    std::string command_line = JoinArguments(argc, argv);
+    // "-h" alone is the usual short form of --help, not the name of a file to encrypt.
+    if (command_line == "--help" || command_line == "-h") {
+      std::cout << UsageText();
+      return kExitOk;
+    }
+    if (command_line == "--version") {
+      std::cout << VersionText() << "\n";
+      return kExitOk;
+    }
+    // Batch runs never need a display, so they are chosen before any window exists.
+    if (IsBatchCommandLine(command_line)) return RunBatch(command_line);
   }
-  if (command_line == "--version") {
-    std::cout << VersionText() << "\n";
-    return kExitOk;
-  }
-  // Batch runs never need a display, so they are chosen before any window exists.
-  if (IsBatchCommandLine(command_line)) return RunBatch(command_line);
   // Qt ends the process when its display does not answer; find out first and say so
   // plainly instead.
   if (!PrepareWindowPlatform()) {

@@ -92,13 +92,33 @@ CommandLine ParseCommandLine(const std::string& raw) {
   return line;
 }
 
+bool IsOpenCommandLine(int argc, char** argv) {
+  return argc >= 2 && std::string(argv[1]) == kOpenOption;
+}
+
+void SetCommandLine(ProgramState& s, int argc, char** argv) {
+  s.CommandLineIsName = IsOpenCommandLine(argc, argv);
+  if (s.CommandLineIsName) {
+    s.CommandLineText = argc >= 3 ? argv[2] : "";
+  } else {
+    s.CommandLineText = JoinArguments(argc, argv);
+  }
+}
+
+CommandLine ReadCommandLine(const ProgramState& s) {
+  if (!s.CommandLineIsName) return ParseCommandLine(s.CommandLineText);
+  CommandLine line;
+  line.input = s.CommandLineText;
+  return line;
+}
+
 bool IsBatchCommandLine(const std::string& text) {
   CommandLine line = ParseCommandLine(text);
   return line.batch && !line.input.empty() && !EndsWithIgnoringCase(line.input, ".dec");
 }
 
 void RunCommandLine(ProgramState& s) {
-  CommandLine line = ParseCommandLine(s.CommandLineText);
+  CommandLine line = ReadCommandLine(s);
   if (line.input.empty()) return;
 
   if (line.batch) {

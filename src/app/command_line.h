@@ -10,6 +10,17 @@ namespace marrowlock {
 // The arguments joined with single blanks: the one text the command line is parsed from.
 std::string JoinArguments(int argc, char** argv);
 
+// "--open [FILE]", the form the desktop entry starts the program with: FILE is one
+// name, taken exactly as given (blanks, "-i" and quotes in it included), and is
+// opened with the window as a name on the command line would be; without FILE the
+// window opens on its own. Never batch mode.
+inline constexpr const char* kOpenOption = "--open";
+// True when the arguments begin with --open.
+bool IsOpenCommandLine(int argc, char** argv);
+// Sets CommandLineText (and CommandLineIsName) from the program's arguments.
+// REQUIRES: with --open, at most one name follows it.
+void SetCommandLine(ProgramState& s, int argc, char** argv);
+
 // What a command-line text asks for.
 //
 // The input name comes first and may hold blanks; it ends before the first blank
@@ -33,8 +44,11 @@ CommandLine ParseCommandLine(const std::string& text);
 // is not a ".dec" file (those are always shown in the window).
 bool IsBatchCommandLine(const std::string& text);
 
-// Parses ProgramState::CommandLineText and runs at most one command on the file it
-// names: LoadFile for a ".dec" file, DecryptCommand for a ".enc" file, else
+// What the state's command line asks for: the --open name as it is, else the parsed text.
+CommandLine ReadCommandLine(const ProgramState& s);
+
+// Parses ProgramState::CommandLineText (unless it is an --open name) and runs at most one command
+// on the file it names: LoadFile for a ".dec" file, DecryptCommand for a ".enc" file, else
 // EncryptCommand, the last two after OpenKeyFile.
 void RunCommandLine(ProgramState& s);
 

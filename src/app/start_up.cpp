@@ -52,8 +52,9 @@ void InstallPendingKey(ProgramState& s) {
 // A batch run given its key with -k never uses the default key. Without settings it
 // asks nothing and writes none: standard input may be meant for something else (a
 // list of files in a loop), and the key folder is then the working directory.
-bool NeedsNoDefaultKey(const std::string& command_line) {
-  return IsBatchCommandLine(command_line) && ParseCommandLine(command_line).key_given;
+bool NeedsNoDefaultKey(const ProgramState& s) {
+  return !s.CommandLineIsName && IsBatchCommandLine(s.CommandLineText) &&
+         ParseCommandLine(s.CommandLineText).key_given;
 }
 
 // What the trap tells the user about a failure: a number that identifies its kind,
@@ -78,7 +79,7 @@ int ReportTrapped(ProgramState& s, const TrappedFailure& failure) {
 
 void StartUp(ProgramState& s) {
   std::optional<Settings> settings = ReadSettingsFile();
-  if (!settings && !NeedsNoDefaultKey(s.CommandLineText)) {
+  if (!settings && !NeedsNoDefaultKey(s)) {
     RunSetupDialog(s);
     settings = ReadSettingsFile();
     if (!settings) ExitProgram(s, kExitFailure);

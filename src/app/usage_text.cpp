@@ -5,6 +5,7 @@ namespace marrowlock {
 
 std::string UsageText() {
   return R"(Usage: marrowlock [FILE [-i] [-kKEY] [-oOUTPUT]]
+       marrowlock --open [FILE]
        marrowlock -h | --help | --version
 
 Encrypts and decrypts files and text with a key file (.mlk).
@@ -22,12 +23,16 @@ Options (written directly after the letter, without a blank):
   -kKEY      use the key file KEY instead of the default key
   -oOUTPUT   name the output of a decryption; a device or FIFO is written
              into, so -o/dev/stdout writes it to standard output
+  --open FILE
+             open FILE with the window, as FILE alone would, but with its
+             name taken exactly as given: blanks, quotes and -i, -k, -o in
+             it are part of the name (the desktop entry uses this form)
 
 The default key is kept in mlinfo.dat, beside the operation log mllog.txt,
 in the system folder: $MARROWLOCK_HOME when set, else
 $XDG_CONFIG_HOME/marrowlock, else ~/.config/marrowlock. Choose it in the
 window (Key > Modify Defaults), or, in batch mode, give the path of a key
-file on standard input when asked.
+file on standard input when asked. A batch run given -kKEY needs none.
 
 Key files are made with marrowlock-keygen [-n N] FILE.
 )";

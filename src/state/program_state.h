@@ -49,8 +49,10 @@ struct ProgramState {
   bool RenameRequested;
   bool TruncatedProduct;
 
-  // The program's arguments joined with single blanks.
+  // The program's arguments joined with single blanks; or, when CommandLineIsName,
+  // the one file name given with "--open", which is taken as it is.
   std::string CommandLineText;
+  bool CommandLineIsName = false;
 
   // Names. An empty pending name means: ask the user.
   std::string CommandLineInput;

@@ -109,6 +109,37 @@ class RunCommandLineTest : public ::testing::Test {
   ProgramState s;
 };
 
+// "--open NAME", as the desktop entry starts the program: the name is taken whole,
+// with its quotes, blanks and option letters, and the window runs the command.
+TEST_F(RunCommandLineTest, AnOpenNameIsTakenWholeAndUsesTheWindow) {
+  const std::string name = "\"my -ideas -kx.mlk -oout\"";
+  WriteFile(dir / name, "data");
+  char prog[] = "marrowlock", open[] = "--open";
+  std::string arg = name;
+  char* argv[] = {prog, open, arg.data()};
+  SetCommandLine(s, 3, argv);
+  ASSERT_TRUE(s.CommandLineIsName);
+  ASSERT_EQ(s.CommandLineText, name);
+  EXPECT_FALSE(Run(name));
+  EXPECT_TRUE(s.Form1.Visible);
+  EXPECT_FALSE(s.BatchMode);
+  EXPECT_TRUE(s.UseDefaultKey);
+  EXPECT_FALSE(s.OutputNameGiven);
+  EXPECT_TRUE(s.BinaryMode);
+  EXPECT_EQ(s.CommandLineInput, name);
+  EXPECT_EQ(s.PendingKeyFile, "default.mlk");
+
+  // Without a name the window opens on nothing; without --open the text is parsed.
+  char* alone[] = {prog, open};
+  SetCommandLine(s, 2, alone);
+  EXPECT_TRUE(s.CommandLineIsName);
+  EXPECT_EQ(s.CommandLineText, "");
+  char* plain[] = {prog, arg.data(), open};
+  SetCommandLine(s, 3, plain);
+  EXPECT_FALSE(s.CommandLineIsName);
+  EXPECT_EQ(s.CommandLineText, name + " --open");
+}
+
 TEST_F(RunCommandLineTest, NoTextRunsNothingAndLeavesTheStartState) {
   for (const char* text : {"", "    "}) {
     EXPECT_FALSE(Run(text));

@@ -57,11 +57,20 @@ class DiskFailureTest : public CommandTest {
 
   // Runs the program in batch mode inside a private mount namespace, in a tmpfs of
   // `size` holding copies of the files in `stage`; afterwards the tmpfs's files are
-  // copied to `after`. Nothing when this machine cannot make such a mount.
+  // copied to `after`. Nothing when this machine cannot make such a mount, and then
+  // `no_small_disk` says why.
+  std::string no_small_disk;
   std::optional<ProgramResult> BatchOnSmallDisk(const std::string& size, const std::string& stage,
                                                 const std::string& after,
                                                 std::vector<std::string> args) {
-    if (::geteuid() != 0 || !fs::exists("/usr/bin/unshare")) return std::nullopt;
+    if (::geteuid() != 0) {
+      no_small_disk = "mounting a tmpfs needs root";
+      return std::nullopt;
+    }
+    if (!fs::exists("/usr/bin/unshare")) {
+      no_small_disk = "/usr/bin/unshare is missing";
+      return std::nullopt;
+    }
     fs::create_directories(dir / "full");
     fs::create_directories(after);
     const std::string script =
@@ -86,7 +95,14 @@ class DiskFailureTest : public CommandTest {
     const bool entered = FileExists(dir / "full.entered");
     std::error_code ignored;
     fs::remove(dir / "full.entered", ignored);
-    if (!entered || result.status == 99 || result.status == 98) return std::nullopt;
+    if (!entered) {
+      no_small_disk = "unshare -m cannot make a mount namespace here: " + result.err;
+    } else if (result.status == 99) {
+      no_small_disk = "no tmpfs can be mounted here";
+    } else if (result.status == 98) {
+      no_small_disk = "the small file system could not be prepared: " + result.err;
+    }
+    if (!no_small_disk.empty()) return std::nullopt;
     return result;
   }
 
@@ -147,7 +163,7 @@ TEST_F(DiskFailureTest, ARealFullFileSystemStopsTheWriteWithoutHarm) {
   WriteFile(dir / "stage1/src.bin", plain);
   WriteFile(dir / "stage1/src.enc", kPrevious);
   auto enc = BatchOnSmallDisk("256k", dir / "stage1", dir / "after1", {"src.bin", "-i", "-kk.mlk"});
-  if (!enc) GTEST_SKIP() << "no private tmpfs can be mounted here (that needs root)";
+  if (!enc) GTEST_SKIP() << no_small_disk;
   ExpectOneMessage(*enc, "Cannot write src.enc: No space left on device.");
   EXPECT_EQ(ReadFile(dir / "after1/src.bin"), plain);
   EXPECT_EQ(ReadFile(dir / "after1/src.enc"), kPrevious);

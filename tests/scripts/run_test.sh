@@ -5,11 +5,16 @@
 #     its key once, and reads or writes nothing of the user's own settings;
 #   - with a display (a virtual X server), the main window opens straight on the
 #     demonstration, with no setup dialog;
-#   - with arguments, they go to the program.
-#   run_test.sh SOURCE_FOLDER BUILD_FOLDER
+#   - with arguments, they go to the program;
+#   - what it installs (scripts/setup --run) is what building and running need, not the
+#     tests' toolchain.
+#   run_test.sh SOURCE_FOLDER BUILD_FOLDER [--no-window]
+# --no-window: the build has no window (-DMARROWLOCK_GUI=OFF), so only batch mode is tried.
 set -uo pipefail
 src=$1
 build=$2
+window=1
+[ "${3:-}" = --no-window ] && window=0
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
@@ -44,6 +49,16 @@ untouched || fail "the user's settings were touched:" $(find "$work/own" "$work/
 
 version=$(run "$src/scripts/run" --version) || fail "scripts/run --version failed"
 [ "$version" = "$("$build/marrowlock" --version)" ] || fail "scripts/run --version: $version"
+
+run_packages=$("$src/scripts/setup" --run --list) || fail "scripts/setup --run --list failed"
+for package in build-essential cmake qt6-base-dev qt6-qpa-plugins librsvg2-bin; do
+  grep -qx "$package" <<<"$run_packages" || fail "scripts/setup --run leaves out $package"
+done
+for package in libgtest-dev googletest libbenchmark-dev clang-format appstream xvfb xdotool; do
+  grep -qx "$package" <<<"$run_packages" && fail "scripts/setup --run installs $package"
+done
+
+[ $window = 1 ] || exit $failed
 
 # The window: the main window appears, the setup dialog does not.
 cat >"$work/window.sh" <<'SH'

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <stdexcept>
 
 #include "support/temp_dir.h"
@@ -58,6 +59,37 @@ bool HoldsNameStartingWith(const std::string& folder, const std::string& prefix)
   return false;
 }
 
+// A copy of `program` that every user may run, in a 0755 folder of its own: the build
+// folder may lie in a home folder that the other user cannot enter (/root is 0700), and
+// exec would then fail with status 127. Made once per program, removed at exit by the
+// process that made it (children forked by tests may exit too).
+std::string ProgramForAnyUser(const std::string& program) {
+  namespace fs = std::filesystem;
+  struct Copies {
+    pid_t owner = ::getpid();
+    std::string folder;
+    std::map<std::string, std::string> made;
+    ~Copies() {
+      std::error_code ec;
+      if (!folder.empty() && ::getpid() == owner) fs::remove_all(folder, ec);
+    }
+  };
+  static Copies copies;
+  if (auto it = copies.made.find(program); it != copies.made.end()) return it->second;
+  if (copies.folder.empty()) {
+    std::string pattern = fs::temp_directory_path().string() + "/marrowlock-programs-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    copies.folder = pattern;
+    fs::permissions(copies.folder, fs::perms(0755));
+  }
+  const std::string copy = copies.folder + "/" + std::to_string(copies.made.size()) + "-" +
+                           fs::path(program).filename().string();
+  fs::copy_file(program, copy);
+  fs::permissions(copy, fs::perms(0755));
+  copies.made[program] = copy;
+  return copy;
+}
+
 }  // namespace
 
 ProgramResult RunToEnd(const ProgramRun& run) {
@@ -72,7 +104,8 @@ ProgramResult RunToEnd(const ProgramRun& run) {
   int err = ::open((io + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (in < 0 || out < 0 || err < 0) throw std::runtime_error("cannot open the capture files");
 
-  std::vector<const char*> argv = {run.program.c_str()};
+  const std::string program = run.user ? ProgramForAnyUser(run.program) : run.program;
+  std::vector<const char*> argv = {program.c_str()};
   for (const std::string& arg : run.args) argv.push_back(arg.c_str());
   argv.push_back(nullptr);
   std::vector<const char*> envp;

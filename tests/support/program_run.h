@@ -20,7 +20,9 @@ struct ProgramRun {
   std::vector<std::string> environment;  // "NAME=value" settings added to the test's own
   double timeout_seconds = 60;           // then it is killed and counted as hung
   std::optional<mode_t> umask;           // the program's umask, else the test's own
-  std::optional<uid_t> user;             // run as this user (and its group), from root
+  // Run as this user (and its group), from root, from a copy of the program in a folder
+  // that user can reach.
+  std::optional<uid_t> user;
   // A signal sent to the program once it has run this long, as a user or the system
   // might: SIGINT for Ctrl+C, SIGTERM for kill, SIGHUP for a closed terminal.
   std::optional<std::pair<int, double>> signal_after;

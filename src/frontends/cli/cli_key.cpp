@@ -12,8 +12,8 @@ std::string KeyFilePath(const std::optional<std::string>& named) {
   std::optional<Settings> settings = ReadSettingsFile();
   if (!settings || settings->DefaultKeyName.empty()) {
     throw CliFailure(
-        "no default key is set: name a key file with -k KEY, or choose a default key in "
-        "marrowlock's window (Key > Modify Defaults)");
+        "no default key is set: name a key file with -k KEY, or set a default key in "
+        "marrowlock's window (Key > Modify Defaults) or with: echo KEY | marrowlock FILE -i");
   }
   // As OpenKeyFile finds it: the extension forced, then looked up in the key folder.
   std::string name = ForceKeyExtension(settings->DefaultKeyName);

@@ -34,7 +34,7 @@ int RunDesktop(int argc, char** argv) {
   UnsyncedFolderMessages unsynced(platform);
   ProgramState s(platform);
   platform.Attach(s);
-  s.CommandLineText = JoinArguments(argc, argv);
+  SetCommandLine(s, argc, argv);
   if (std::optional<int> status = RunStartUp(s)) return *status;
   if (std::optional<int> status = platform.exit_status()) return *status;
 

@@ -105,8 +105,9 @@ TEST_F(CliTest, WithoutSettingsAKeyMustBeNamed) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err,
-            "marrowlock-cli: no default key is set: name a key file with -k KEY, or choose a "
-            "default key in marrowlock's window (Key > Modify Defaults)\n");
+            "marrowlock-cli: no default key is set: name a key file with -k KEY, or set a "
+            "default key in marrowlock's window (Key > Modify Defaults) or with: echo KEY | "
+            "marrowlock FILE -i\n");
   EXPECT_FALSE(FileExists(SettingsFilePath())) << "nothing is asked and nothing written";
 }
 
