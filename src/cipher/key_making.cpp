@@ -14,8 +14,18 @@ namespace marrowlock {
 std::vector<uint8_t> MakeKeyBytes(int block_length) {
   if (!IsBlockLength(block_length)) throw std::invalid_argument("not a block length of a key");
   std::vector<uint8_t> key(static_cast<size_t>(block_length));
-  FillRandom(key.data(), key.size());
-  key.back() |= 1;  // only an odd multiplier can be undone
+  // Only an odd multiplier can be undone, and the multiplier 1 would leave every
+  // block as it was: for N = 1 one key in 128 would then "encrypt" nothing.
+  const auto is_one = [&key] {
+    for (size_t i = 0; i + 1 < key.size(); ++i) {
+      if (key[i] != 0) return false;
+    }
+    return key.back() == 1;
+  };
+  do {
+    FillRandom(key.data(), key.size());
+    key.back() |= 1;
+  } while (is_one());
   std::vector<uint8_t> pal = InverseModBlock(key);
   key.insert(key.end(), pal.begin(), pal.end());
   return key;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cipher/key_inverse.h"
+#include "cipher/key_making.h"
 #include "cipher/key_pair.h"
 #include "cipher/test_key.h"
 #include "platform/file_system.h"
@@ -34,6 +35,25 @@ TEST(KeyCheckTest, APairAndItsInverseAreInverseAndNearMissesAreNot) {
   EXPECT_TRUE(IsInversePair({255}, {255}));
   EXPECT_FALSE(IsInversePair({}, {}));
   EXPECT_FALSE(IsInversePair({0, 1}, {1})) << "halves of different lengths";
+}
+
+// A made key always changes what it encrypts: its Pair is odd (so Pal exists) and never
+// 1, which one random odd byte in 128 would be.
+TEST(KeyCheckTest, AMadeKeyIsAnInversePairThatChangesEveryBlock) {
+  for (int n : {1, 2, 4, 8, 16, 256}) {
+    SCOPED_TRACE(n);
+    const int keys = n == 1 ? 4000 : 20;
+    for (int i = 0; i < keys; ++i) {
+      const std::vector<uint8_t> made = MakeKeyBytes(n);
+      ASSERT_EQ(made.size(), 2u * n);
+      const std::vector<uint8_t> pair(made.begin(), made.begin() + n);
+      const std::vector<uint8_t> pal(made.begin() + n, made.end());
+      ASSERT_TRUE(IsInversePair(pair, pal));
+      std::vector<uint8_t> one(n, 0);
+      one.back() = 1;
+      ASSERT_NE(pair, one) << "key " << i;
+    }
+  }
 }
 
 TEST(KeyCheckTest, AKeyFileIsReadByItsLengthAndAnyOtherLengthGivesNoKey) {
