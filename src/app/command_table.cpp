@@ -6,9 +6,9 @@
 
 #include "app/help_window.h"
 #include "app/load_file.h"
-#include "cipher/key_file.h"
 #include "commands/decrypt_command.h"
 #include "commands/encrypt_command.h"
+#include "commands/key_file.h"
 #include "files/decrypted_output.h"
 #include "files/save_text.h"
 #include "files/setup_dialog.h"
