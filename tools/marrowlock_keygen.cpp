@@ -6,13 +6,11 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "cipher/block_lengths.h"
-#include "cipher/key_inverse.h"
+#include "cipher/key_making.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
-#include "platform/random.h"
 #include "platform/temporary_names.h"
 
 namespace {
@@ -50,15 +48,6 @@ std::string AsToolMessage(std::string sentence) {
   if (!sentence.empty() && sentence.front() == 'C') sentence.front() = 'c';
   if (!sentence.empty() && sentence.back() == '.') sentence.pop_back();
   return sentence;
-}
-
-// Writes the key to `path`, readable by its owner only, never over an existing file.
-// The file appears complete or not at all, and survives a power cut once written.
-void WriteKeyFile(const std::string& path, const std::vector<uint8_t>& key) {
-  using marrowlock::OutputFile;
-  OutputFile out(path, marrowlock::Access::kPrivate);
-  out.file().Write(std::string_view(reinterpret_cast<const char*>(key.data()), key.size()));
-  out.Publish(OutputFile::Existing::kKeep);
 }
 
 }  // namespace
@@ -109,13 +98,7 @@ int main(int argc, char** argv) {
   if (path.empty()) return Fail(kExitUsage, "missing FILE (see --help)");
 
   try {
-    std::vector<uint8_t> pair(static_cast<size_t>(n));
-    marrowlock::FillRandom(pair.data(), pair.size());
-    pair.back() |= 1;  // only an odd multiplier can be undone
-    std::vector<uint8_t> key = pair;
-    std::vector<uint8_t> pal = marrowlock::InverseModBlock(pair);
-    key.insert(key.end(), pal.begin(), pal.end());
-    WriteKeyFile(path, key);
+    marrowlock::WriteNewKeyFile(path, n);
   } catch (const marrowlock::FileError& e) {
     if (e.error_number() == EEXIST)
       return Fail(kExitError, path + " already exists; not overwriting it");

@@ -6,6 +6,7 @@
 
 #include "app/help_window.h"
 #include "app/load_file.h"
+#include "app/make_key.h"
 #include "commands/decrypt_command.h"
 #include "commands/encrypt_command.h"
 #include "commands/key_file.h"
@@ -34,8 +35,8 @@ constexpr ButtonPlace Button(int position, const char* caption, const char* key,
   return ButtonPlace{position, caption, key, tooltip};
 }
 
-constexpr MenuPlace EncodingEntry(TextEncoding encoding, const char* element) {
-  return MenuPlace{"&Options", EncodingName(encoding), element, false, "&Encoding"};
+constexpr MenuPlace EncodingEntry(const char* caption, const char* element) {
+  return MenuPlace{"&Options", caption, element, false, "&Encoding"};
 }
 
 constexpr MenuPlace kNoEntry{};
@@ -69,6 +70,9 @@ const CommandRow kTable[] = {
     {Command::kModifyDefaults, ModifyDefaults, Entry("&Key", "&Modify Defaults", "menuKeyNewDefaultKey"),
      Alt(kKeyM), kNoButton,
      kWaits, kBytes},
+    {Command::kMakeKey, MakeNewKeyCommand, Entry("&Key", "Ma&ke a new key\u2026", "menuKeyMakeNewKey"),
+     kNoKey, kNoButton,
+     kWaits, kBytes},
     {Command::kClear, ClearText, Entry("&Text", "&Clear", "menuTextClear"),
      Alt(kKeyC), Button(2, "Clear", "clear", "Clear Text"),
      kWaits, kBytes},
@@ -79,11 +83,11 @@ const CommandRow kTable[] = {
      Alt(kKeyB), Button(8, "Binary", "binary", "Toggle BinaryMode"),
      kWaits, kBytes},
     {Command::kWindows1252, UseWindows1252,
-     EncodingEntry(TextEncoding::kWindows1252, "menuOptionsEncodingWestern"),
+     EncodingEntry("&Western (windows-1252)", "menuOptionsEncodingWestern"),
      kNoKey, kNoButton,
      kWaits, kBytes},
     {Command::kUtf8, UseUtf8,
-     EncodingEntry(TextEncoding::kUtf8, "menuOptionsEncodingUnicode"),
+     EncodingEntry("&Unicode (UTF-8)", "menuOptionsEncodingUnicode"),
      kNoKey, kNoButton,
      kWaits, kBytes},
     {Command::kHelp, ShowHelp, Entry("&Help", "&Read Helpfile", "menuHelpReadHelpfile"),

@@ -18,6 +18,7 @@ enum class Command {
   kExit,
   kOpenKey,
   kModifyDefaults,
+  kMakeKey,
   kClear,
   kSaveText,
   kBinaryMode,

@@ -3,7 +3,7 @@
 
 #include "state/program_state.h"
 
-// Encrypted file layout (".enc", and the working file "default.enc"): the encrypted
+// Encrypted file layout (".enc"): the encrypted
 // blocks back to back, nothing else: no header, no length, no key or mode marker,
 // no checksum.
 //   offset 0         N bytes  block 0 multiplied by Pair modulo 256^N, big-endian

@@ -12,7 +12,7 @@
 #include "commands/throughput.h"
 #include "commands/working_file.h"
 #include "files/decrypted_output.h"
-#include "platform/folder_lock.h"
+#include "platform/file_identity.h"
 #include "platform/paths.h"
 #include "state/encoding_choice.h"
 #include "state/progress_display.h"
@@ -21,7 +21,6 @@
 namespace marrowlock {
 namespace {
 
-const char kWorkingFile[] = "default.dec";
 // The encrypted file is read through SourceText in windows of this size (a multiple
 // of every block length), not whole.
 constexpr int64_t kWindowSize = int64_t{1} << 20;
@@ -82,19 +81,6 @@ std::optional<std::string> BatchOutputName(ProgramState& s, const std::string& n
   s.RenameRequested = true;
   std::string source;
   return SettleDecryptedName(s, source);
-}
-
-// An output may not replace what the run reads: the encrypted file, or the key.
-bool RefuseOutputOverInput(ProgramState& s, const std::string& output,
-                           const std::string& encrypted) {
-  if (SameFile(output, encrypted)) {
-    Refuse(s, "Cannot write " + output + ": it is the encrypted file being decrypted.");
-  } else if (!s.KeyFileName.empty() && SameFile(output, s.KeyFileName)) {
-    Refuse(s, "Cannot write " + output + ": it is the key file in use.");
-  } else {
-    return false;
-  }
-  return true;
 }
 
 // Appends the next piece of the encrypted file to SourceText, first dropping what
@@ -160,13 +146,15 @@ void DrainInto(ProgramState& s, WorkingFile& out) {
 // Only once there is something to decrypt is the user's text given up for the result.
 void GiveUpText(ProgramState& s) {
   const std::string pending_name = s.DecryptSourceName;
+  const std::optional<FileIdentity> encrypted = s.DecryptedFrom;
   ClearText(s);
   s.DecryptSourceName = pending_name;
+  s.DecryptedFrom = encrypted;
 }
 
 // Starts a run over the encrypted file `in`, whose result `out` receives. A window
-// run's working file also holds a binary result for BinaryData, through a descriptor
-// of its own.
+// run's binary result is held in BinaryData through a descriptor of its own of that
+// file, so that the result is named by a link and renamed later without a copy.
 void StartRun(ProgramState& s, File& in, WorkingFile& out, bool hold_result) {
   if (!s.BinaryMode) s.Form1.Text1.Text.clear();
   s.CipherLength = in.Size();
@@ -186,7 +174,10 @@ std::optional<RunTiming> DecryptBlocks(ProgramState& s, File& in, WorkingFile& o
   s.DecryptSourceName.clear();
   while (s.CipherPos != s.CipherLength) {
     if (s.CipherLength - s.CipherPos < s.BlockLength) {
-      ReadCipherBlock(s);  // reports the damage
+      // Reports the damage; the time its message waits is the user's, not the run's.
+      const double before = s.platform.SecondsSinceMidnight();
+      ReadCipherBlock(s);
+      CountUserWait(s, before);
       break;
     }
     const size_t run_start = s.OutputBuffer.size();
@@ -197,8 +188,10 @@ std::optional<RunTiming> DecryptBlocks(ProgramState& s, File& in, WorkingFile& o
       case FlushPoint::kNotYet:
         break;
       case FlushPoint::kAbandon:
+        // Nothing of an abandoned run is kept: a part held would be saved by the
+        // next Rename as if it were the whole result.
         s.OutputBuffer.clear();
-        DrainInto(s, out);
+        s.BinaryData.clear();
         ForgetWindow(s);
         return std::nullopt;
       case FlushPoint::kFlush:
@@ -227,9 +220,10 @@ void NameResult(ProgramState& s, const std::string& name) {
 }
 
 // The run is over; a batch run ends the program, failing when the input was damaged.
+// A save that failed or was abandoned has left its word on the status line.
 void EndRun(ProgramState& s) {
   if (s.BatchMode) ExitProgram(s, s.InputDamaged ? kExitFailure : kExitOk);
-  StopProgress(s);
+  if (!s.SaveFailed) StopProgress(s);
 }
 
 }  // namespace
@@ -243,8 +237,9 @@ void DecryptCommand(ProgramState& s) {
   std::optional<std::string> name = EncryptedFileName(s);
   if (!name) return EndRefused(s);
   if (RefuseMissing(s, *name)) return;
-  // A batch run writes its result straight beside its final name and touches no
-  // working file, so it needs no lock and leaves no other copy of the plaintext.
+  // A batch run writes its result straight beside its final name; so does a window
+  // run in binary mode, holding it there for its naming and later Renames. No run
+  // leaves any other copy of the plaintext.
   const bool batch = s.BatchMode && s.BinaryMode;
   std::optional<std::string> target;
   if (batch) {
@@ -253,28 +248,29 @@ void DecryptCommand(ProgramState& s) {
   } else if (s.OutputNameGiven) {
     target = s.CommandLineOutputName;
   }
-  if (target && !target->empty() && RefuseOutputOverInput(s, *target, *name)) return;
+  // No output may replace what the run reads: the encrypted file, or the key.
+  const std::optional<FileIdentity> held_from = s.DecryptedFrom;
+  s.DecryptedFrom = IdentityOf(*name);
+  if (target && !target->empty() && RefuseReplacingInput(s, *target)) {
+    s.DecryptedFrom = held_from;  // the result held before is still held
+    return;
+  }
 
   try {
-    // Held until the output has its final name: a second window run in this folder
-    // would otherwise empty "default.dec" under this one.
-    std::optional<FolderLock> folder_lock;
-    if (!batch) {
-      folder_lock.emplace();
-      if (!LockWorkingFolder(s, *folder_lock)) return EndRefused(s);
-    }
     File in = File::OpenRead(*name);
     in.AdviseSequential();
     GiveUpText(s);
-    // Decrypted data is private: readable by its owner only, whatever the umask.
-    WorkingFile out = batch ? WorkingFile::Beside(*target, Access::kPrivate)
-                            : WorkingFile::InCurrentFolder(kWorkingFile, Access::kPrivate);
+    // Decrypted data is private: readable by its owner only, whatever the umask. A
+    // window run whose name is asked for at its end works beside the ".dec" name.
+    WorkingFile out = !s.BinaryMode ? WorkingFile::Discarding()
+                      : target && !target->empty()
+                          ? WorkingFile::Beside(*target, Access::kPrivate)
+                          : WorkingFile::Beside(WithExtension(*name, "dec"), Access::kPrivate);
     StartRun(s, in, out, !batch);
     std::optional<RunTiming> timing = DecryptBlocks(s, in, out);
     if (!s.BinaryMode) ChooseText1Encoding(s, !timing);
     in.Close();
     if (!timing) {
-      out.Close();
       ShowAbandoned(s, "Decryption abandoned.");
       s.AbortRequested = false;
       return EndRefused(s);
@@ -285,10 +281,9 @@ void DecryptCommand(ProgramState& s) {
     if (batch) {
       out.Publish(*target);
     } else {
-      out.Close();
       NameResult(s, *name);
     }
-    if (batch || !s.SaveFailed) LogFinishedRun(s, s.CipherLength, timing->start, "Decrypt");
+    if (batch || !s.SaveFailed) LogFinishedRun(s, s.CipherLength, *timing, "Decrypt");
     EndRun(s);
   } catch (const FileError& e) {
     ForgetWindow(s);

@@ -12,14 +12,11 @@
 #include "commands/source_reading.h"
 #include "commands/throughput.h"
 #include "commands/working_file.h"
-#include "platform/folder_lock.h"
 #include "state/progress_display.h"
 #include "state/window_commands.h"
 
 namespace marrowlock {
 namespace {
-
-const char kWorkingFile[] = "default.enc";
 
 // The file to encrypt in binary mode: the pending name, else the loaded file, else
 // a typed name. Nothing when there is none (text mode needs none: it encrypts Text1).
@@ -28,22 +25,18 @@ std::optional<std::string> ChooseSource(ProgramState& s) {
   if (!s.BinaryMode || !source.empty()) return source;
   if (!s.LoadedFileName.empty()) return s.LoadedFileName;
   if (s.BatchMode) ExitProgram(s, kExitFailure);
-  source = s.platform.InputBox("Enter file to encrypt:");
+  source = AskName(s, "Enter file to encrypt:");
   if (source.empty()) return std::nullopt;
   return source;
 }
 
-// Sources that cannot be encrypted: a missing one, the working file itself (it is
-// emptied before the source is read), and one already named like its encrypted
-// file (which would replace it). A source that cannot be reached for another
-// reason than its absence throws its FileError.
-bool RefuseSource(ProgramState& s, const std::string& source, bool uses_working_file) {
+// Sources that cannot be encrypted: a missing one, and one already named like its
+// encrypted file (which would replace it). A source that cannot be reached for
+// another reason than its absence throws its FileError.
+bool RefuseSource(ProgramState& s, const std::string& source) {
   CheckReachable(source);
   if (!RegularFileSize(source)) {
     Refuse(s, "No such file found.");
-  } else if (uses_working_file && SameFile(source, kWorkingFile)) {
-    Refuse(s, "Cannot encrypt " + source +
-                  ": it is the working file that receives the encrypted data.");
   } else if (SameFile(source, EncryptedNameFor(source))) {
     Refuse(s,
            "Cannot encrypt " + source + ": its encrypted file would take its name and replace it.");
@@ -144,19 +137,18 @@ void CloseSource(ProgramState& s) {
   s.SourceReadAhead.shrink_to_fit();
 }
 
-// Shows the encrypted text in Text2, read back through the working file's own
-// descriptor (its name may meanwhile lead elsewhere).
-void ReadBackIntoText2(ProgramState& s, const File& in) {
+// Shows the encrypted text, which the run kept in memory, in Text2.
+void ReadBackIntoText2(ProgramState& s, const std::string& encrypted) {
   ShowPercent(s, 0);
   ShowStatus(s, "Saving");
-  const int64_t size = in.Size();
+  const int64_t size = static_cast<int64_t>(encrypted.size());
   s.Form1.Text2.Text.clear();
   s.Form1.Text2.Text.reserve(static_cast<size_t>(size));
   int last_percent = -1;
   int64_t piece = 1;
   for (int64_t done = 0; done < size; done += s.ChunkSize, ++piece) {
     s.ChunkBuffer.resize(static_cast<size_t>(std::min(s.ChunkSize, size - done)));
-    in.ReadIntoAt(s.ChunkBuffer.data(), static_cast<int64_t>(s.ChunkBuffer.size()), done);
+    encrypted.copy(s.ChunkBuffer.data(), s.ChunkBuffer.size(), static_cast<size_t>(done));
     s.Form1.Text2.Text += s.ChunkBuffer;
     // piece * 100 / (SourceLength / ChunkSize), in whole numbers.
     int percent =
@@ -167,12 +159,11 @@ void ReadBackIntoText2(ProgramState& s, const File& in) {
   s.ChunkBuffer.clear();
 }
 
-void ShowWorkingFileCaption(ProgramState& s) {
-  if (!s.BinaryMode) {
-    s.Form1.Label3.Caption = "Encrypted text(default.enc)";
-  } else if (!s.BatchMode) {
-    s.Form1.Label3.Caption = "Encrypted bin(default.enc)";
-  }
+// While the text's output waits for its name, the caption names no file: the
+// output has none yet, and an earlier output's name would read as this one's.
+void ShowUnnamedCaption(ProgramState& s) {
+  if (s.BinaryMode) return;
+  s.Form1.Label3.Caption = "Encrypted text()";
   if (!s.BatchMode) RefreshWindow(s);
 }
 
@@ -197,40 +188,32 @@ void EncryptCommand(ProgramState& s) {
   s.OutputBuffer.clear();
 
   try {
-    // A batch run writes beside its output and touches no working file, so it needs
-    // no lock and any number of them can run in one folder at once.
-    const bool batch = s.BatchMode && s.BinaryMode;
-    // Held until the output has its final name: a second window run in this folder
-    // would otherwise empty "default.enc" under this one.
-    std::optional<FolderLock> folder_lock;
-    if (!batch) {
-      folder_lock.emplace();
-      if (!LockWorkingFolder(s, *folder_lock)) return EndRefused(s);
-    }
+    // A binary run writes beside its output, which its source names: nothing else is
+    // touched, and any number of runs can go on in one folder at once. A text's
+    // output gets its name only at the end, so it waits in memory (Text2 shows it).
     if (s.BinaryMode) {
-      if (RefuseSource(s, *source, !batch)) return;
+      if (RefuseSource(s, *source)) return;
       OpenSource(s, *source);
     } else {
       TakeText1(s);
     }
-    WorkingFile out = batch ? WorkingFile::Beside(EncryptedNameFor(*source), Access::kShared)
-                            : WorkingFile::InCurrentFolder(kWorkingFile, Access::kShared);
+    WorkingFile out = s.BinaryMode ? WorkingFile::Beside(EncryptedNameFor(*source), Access::kShared)
+                                   : WorkingFile::InMemory(Access::kShared);
     std::optional<RunTiming> timing = EncryptBlocks(s, out);
     CloseSource(s);
     if (!timing) {
-      out.Close();
       ShowAbandoned(s, "Encryption abandoned.");
       s.AbortRequested = false;
       return EndRefused(s);
     }
     out.Drain();
-    if (!s.BinaryMode) ReadBackIntoText2(s, out.file());
-    ShowWorkingFileCaption(s);
+    if (!s.BinaryMode) ReadBackIntoText2(s, out.Memory());
+    ShowUnnamedCaption(s);
     s.EncryptSourceName = s.BinaryMode ? EncryptedNameFor(*source) : std::string();
-    SaveEncryptedOutput(s, out);
-    out.Close();
-    // Named first, logged after: a log that cannot be written costs only its record.
-    LogFinishedRun(s, s.BinaryMode ? s.SourceFileSize : s.SourceLength, timing->start, "Encrypt");
+    // Named first, logged after: a log that cannot be written costs only its record,
+    // and an output that got no name is gone, so it is not logged.
+    if (SaveEncryptedOutput(s, out))
+      LogFinishedRun(s, s.BinaryMode ? s.SourceFileSize : s.SourceLength, *timing, "Encrypt");
   } catch (const FileError& e) {
     HideProgress(s);
     CloseSource(s);
@@ -239,10 +222,13 @@ void EncryptCommand(ProgramState& s) {
   EndRun(s);
 }
 
-void SaveEncryptedOutput(ProgramState& s, WorkingFile& out) {
+bool SaveEncryptedOutput(ProgramState& s, WorkingFile& out) {
   std::string name = s.EncryptSourceName;
-  if (name.empty()) name = s.platform.InputBox("Enter newly encrypted file's name:");
-  if (name.empty()) return Refuse(s, "Enter a filename.");
+  if (name.empty()) name = AskName(s, "Enter newly encrypted file's name:");
+  if (name.empty()) {
+    Refuse(s, "Enter a filename.");
+    return false;
+  }
   name = TypedEncryptedName(name);
   // The name is used up whether or not the rename succeeds: left behind after a
   // failure, the next Encrypt would take the output's name for its source instead
@@ -257,6 +243,7 @@ void SaveEncryptedOutput(ProgramState& s, WorkingFile& out) {
     s.Form1.Label3.Caption = "Encrypted binary(" + name + ")";
   }
   if (!s.BatchMode) RefreshWindow(s);
+  return true;
 }
 
 }  // namespace marrowlock

@@ -40,9 +40,11 @@ std::string LogEntryRecord(int64_t size, double elapsed, const std::string& task
                 "\x07\r");
 }
 
-void AppendLogLine(ProgramState& s, int64_t size, double start_time, const std::string& task) {
+void AppendLogLine(ProgramState& s, int64_t size, double start_time, const std::string& task,
+                   double waited) {
   double end = s.platform.SecondsSinceMidnight();
   if (end < start_time) end += 86400.0;
+  end -= waited;
   std::string path = s.LogPath.empty() ? LogFilePath() : s.LogPath;
   if (path == LogFilePath()) EnsureSystemFolder();
   File log = File::OpenAppend(path, Access::kPrivate);
@@ -52,9 +54,11 @@ void AppendLogLine(ProgramState& s, int64_t size, double start_time, const std::
   log.Close();
 }
 
-void LogFinishedRun(ProgramState& s, int64_t size, double start_time, const std::string& task) {
+void LogFinishedRun(ProgramState& s, int64_t size, const RunTiming& timing,
+                    const std::string& task) {
+  const double waited = s.UserWaitSeconds - timing.waited_before;
   try {
-    AppendLogLine(s, size, start_time, task);
+    AppendLogLine(s, size, timing.start, task, waited);
   } catch (const FileError& e) {
     Refuse(s, e.what());
   }

@@ -43,6 +43,7 @@ RunTiming StartTiming(ProgramState& s) {
   RunTiming t;
   t.start = s.platform.SecondsSinceMidnight();
   t.last_update = t.start;
+  t.waited_before = s.UserWaitSeconds;
   return t;
 }
 

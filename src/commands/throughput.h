@@ -22,6 +22,8 @@ struct RunTiming {
   double last_update = 0;
   int64_t last_position = 0;
   int64_t last_chunk = 0;
+  // UserWaitSeconds when the run started.
+  double waited_before = 0;
 };
 
 // Starts the timing of a run at the current time.

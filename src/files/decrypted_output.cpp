@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "files/decrypted_output.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
+#include "platform/file_identity.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "platform/paths.h"
@@ -16,6 +18,9 @@ namespace {
 // The copy of a source file updates its percentage at most this often, in seconds.
 constexpr double kCopyUpdateSeconds = 2.0;
 
+// Escape was pressed while a result was being copied or written.
+struct SavingAbandoned {};
+
 bool BeginsWithLetter(const std::string& name) {
   std::string file = FileNamePart(name);
   if (file.empty()) return false;
@@ -23,9 +28,16 @@ bool BeginsWithLetter(const std::string& name) {
   return c >= 'a' && c <= 'z';
 }
 
-// Shows how far the copying and writing of a result has come in Label1.
+// Shows how far the copying and writing of a result has come, on the bar and in Label1.
 void ShowSaving(ProgramState& s, int64_t percent) {
+  ShowPercent(s, static_cast<int>(percent));
   ShowStatus(s, "Saving" + s.LineBreak + " " + std::to_string(percent) + "%");
+}
+
+// Lets the window's events run; an Escape pressed meanwhile abandons the save.
+void EventsWhileSaving(ProgramState& s) {
+  s.platform.ProcessEvents();
+  if (s.AbortRequested) throw SavingAbandoned{};
 }
 
 // Reads `source` into BinaryData in pieces of ChunkSize, reporting 0..50%.
@@ -40,7 +52,7 @@ void CopyIntoBinaryData(ProgramState& s, const std::string& source) {
     double last_update = -1;
     for (int64_t i = 1; i <= full; ++i) {
       s.BinaryData.Append(in.Read(s.ChunkSize));
-      s.platform.ProcessEvents();
+      EventsWhileSaving(s);
       double now = s.platform.SecondsSinceMidnight();
       if (last_update == -1 || now >= last_update + kCopyUpdateSeconds) {
         ShowSaving(s, 50 * i / full);
@@ -49,28 +61,42 @@ void CopyIntoBinaryData(ProgramState& s, const std::string& source) {
     }
     if (rest != 0) s.BinaryData.Append(in.Read(rest));
     in.Close();
-  } catch (const FileError&) {
+  } catch (...) {
     // Half a file held would be written again by the next Rename as if it were whole.
     s.BinaryData.clear();
     throw;
   }
 }
 
-// Writes BinaryData to `out`, showing the share written (from `start_percent` on) at
-// most once per ProgressInterval; the caller shows "100%" at the end. The window's
-// events run after every piece, so that a result of gigabytes keeps the window
-// answering while it is written.
-void WriteBinaryData(ProgramState& s, File& out, int64_t start_percent) {
-  const int64_t total = s.BinaryData.size();
-  double last_update = -1;
-  s.BinaryData.WriteTo(out, [&](int64_t written) {
+// What runs after each piece of a result written or copied: the window's events (an
+// Escape abandons the save), and the share written, from `start_percent` on, at most
+// once per ProgressInterval; the caller shows "100%" at the end. A result of gigabytes
+// so keeps the window answering while it is written.
+std::function<void(int64_t, int64_t)> SavingProgress(ProgramState& s, int64_t start_percent) {
+  return [&s, start_percent, last_update = -1.0](int64_t written, int64_t total) mutable {
     if (s.BatchMode) return;
-    s.platform.ProcessEvents();
+    EventsWhileSaving(s);
     if (written == total) return;
     double now = s.platform.SecondsSinceMidnight();
     if (last_update != -1 && now < last_update + s.ProgressInterval) return;
     ShowSaving(s, start_percent + (100 - start_percent) * written / total);
     last_update = now;
+  };
+}
+
+// Writes the held result under `name`. A result that lies whole in a file of its own
+// (a decryption's) takes the name by a link to that file, so nothing is copied but
+// to another file system; one held in memory is written out.
+void WriteHeldResult(ProgramState& s, const std::string& name, int64_t start_percent) {
+  const std::function<void(int64_t, int64_t)> progress = SavingProgress(s, start_percent);
+  File* held = s.BinaryData.BackingFile();
+  if (held != nullptr && held->Size() == s.BinaryData.size()) {
+    PublishHeldFile(*held, name, Access::kPrivate, progress);
+    return;
+  }
+  const int64_t total = s.BinaryData.size();
+  ReplaceFile(name, Access::kPrivate, [&](File& out) {
+    s.BinaryData.WriteTo(out, [&](int64_t written) { progress(written, total); });
   });
 }
 
@@ -81,7 +107,7 @@ std::optional<std::string> SettleDecryptedName(ProgramState& s, std::string& sou
   std::string name;
   if ((no_command_line_name || !s.RenameRequested) && !s.StartedWithFile) {
     if (source.empty()) {
-      name = s.platform.InputBox("Enter newly decrypted file's name:");
+      name = AskName(s, "Enter newly decrypted file's name:");
     } else {
       name = source;
       source.clear();
@@ -90,7 +116,7 @@ std::optional<std::string> SettleDecryptedName(ProgramState& s, std::string& sou
     if (s.OutputNameGiven && !s.CommandLineOutputName.empty()) {
       name = s.CommandLineOutputName;
     } else {
-      name = s.platform.InputBox("Enter new name for file:");
+      name = AskName(s, "Enter new name for file:");
     }
   } else {
     name = source;
@@ -115,6 +141,19 @@ std::optional<std::string> SettleDecryptedName(ProgramState& s, std::string& sou
   return name;
 }
 
+bool RefuseReplacingInput(ProgramState& s, const std::string& output) {
+  const std::optional<FileIdentity> target = IdentityOf(output);
+  if (!target) return false;
+  if (target == s.DecryptedFrom) {
+    Refuse(s, "Cannot write " + output + ": it is the encrypted file being decrypted.");
+  } else if (!s.KeyFileName.empty() && target == IdentityOf(s.KeyFileName)) {
+    Refuse(s, "Cannot write " + output + ": it is the key file in use.");
+  } else {
+    return false;
+  }
+  return true;
+}
+
 void SaveDecryptedOutput(ProgramState& s) {
   if (s.Form1.Text1.Text.empty() && !s.BinaryMode && !s.StartedWithFile) {
     Refuse(s, "You first need to Load a file, or type in some text.");
@@ -125,6 +164,10 @@ void SaveDecryptedOutput(ProgramState& s) {
   std::optional<std::string> settled = SettleDecryptedName(s, source);
   if (!settled) return;
   const std::string& name = *settled;
+  if (RefuseReplacingInput(s, name)) {
+    s.SaveFailed = true;
+    return;
+  }
   s.DecryptSourceName.clear();
 
   StartProgress(s, "Saving");
@@ -157,10 +200,16 @@ void SaveDecryptedOutput(ProgramState& s) {
         CopyIntoBinaryData(s, source);
         start_percent = 50;
       }
-      ReplaceFile(name, Access::kPrivate,
-                  [&](File& out) { WriteBinaryData(s, out, start_percent); });
+      WriteHeldResult(s, name, start_percent);
+      ShowPercent(s, 100);
       ShowStatus(s, "Saving" + s.LineBreak + "100%");
     }
+  } catch (const SavingAbandoned&) {
+    // What was half written is gone with its temporary file; a held result stays held.
+    s.SaveFailed = true;
+    s.AbortRequested = false;
+    ShowAbandoned(s, "Saving abandoned.");
+    return;
   } catch (const FileError& e) {
     s.SaveFailed = true;
     HideProgress(s);

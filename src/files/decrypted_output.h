@@ -18,6 +18,12 @@ void SaveDecryptedOutput(ProgramState& s);
 // command stops here (a refusal has been shown; in batch mode the program ends).
 std::optional<std::string> SettleDecryptedName(ProgramState& s, std::string& source);
 
+// True, after refusing (Refuse) with the reason, when `output` is a file that no
+// output may replace: the key file in use, or the encrypted file whose decryption is
+// held (DecryptedFrom). Compared by file identity, so that any name of either, or a
+// link to it, is refused too.
+bool RefuseReplacingInput(ProgramState& s, const std::string& output);
+
 // File > Rename: writes the held result again, or copies the loaded file, under a
 // name the user types.
 void RenameCommand(ProgramState& s);

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "files/decrypted_output.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "platform/paths.h"
@@ -29,6 +30,7 @@ void SaveTextCommand(ProgramState& s) {
     if (!chosen || chosen->empty()) return;
 
     std::string name = BareName(*chosen, cwd);
+    if (RefuseReplacingInput(s, name)) return;
     // The text goes to a temporary file first, so a failed save keeps the old file.
     // Any text may be a decrypted one: it is the owner's only.
     ReplaceFile(name, Access::kPrivate, [&](File& out) { out.Write(s.Form1.Text1.Text); });

@@ -195,6 +195,14 @@ void SetupCancel(ProgramState& s) {
   HideDialog(s);
 }
 
+void SetupShowKey(ProgramState& s, const std::string& name) {
+  ShowFilesOf(s, s.Dialog.Directory);
+  auto it = std::find(s.Dialog.Files.begin(), s.Dialog.Files.end(), name);
+  if (it != s.Dialog.Files.end())
+    s.Dialog.SelectedFile = static_cast<int>(it - s.Dialog.Files.begin());
+  s.platform.Redraw();
+}
+
 void SetupKeyPressed(ProgramState& s, const KeyPress& key) {
   if (key.key == kKeyX && key.AltAlone()) SetupCancel(s);
 }

@@ -23,5 +23,8 @@ void SetupFileDoubleClicked(ProgramState& s);
 void SetupOk(ProgramState& s);
 void SetupCancel(ProgramState& s);
 void SetupKeyPressed(ProgramState& s, const KeyPress& key);
+// A key file `name` was just made in the folder the dialog shows: File1 lists the
+// folder anew, with that key selected.
+void SetupShowKey(ProgramState& s, const std::string& name);
 
 }  // namespace marrowlock

@@ -121,7 +121,7 @@ OutputFile::OutputFile(const std::string& target, Access access)
   const mode_t mode = access == Access::kPrivate ? 0600 : 0666;
   int fd = -1;
   if (!AvoidingUnnamed()) {
-    fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
     // A file without a name needs /proc to be given one later.
     if (fd >= 0 && ::access(ProcPath(fd).c_str(), F_OK) != 0) {
       ::close(fd);
@@ -132,7 +132,7 @@ OutputFile::OutputFile(const std::string& target, Access access)
     CleanupSignalsBlocked blocked;
     for (int i = 0; i < kNameTries && fd < 0; ++i) {
       std::string name = folder_ + kHiddenPrefix + RandomSuffix();
-      fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+      fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
       if (fd < 0 && errno != EEXIST) break;
       if (fd >= 0) {
         hidden_name_ = name;
@@ -265,6 +265,62 @@ void ReplaceFile(const std::string& path, Access access, const std::function<voi
 
 void WriteFileReplacing(const std::string& path, std::string_view data, Access access) {
   ReplaceFile(path, access, [&](File& out) { out.Write(data); });
+}
+
+bool PublishHeldFile(File& file, const std::string& target, Access access,
+                     const std::function<void(int64_t copied, int64_t total)>& copying) {
+  const auto copy_into = [&](File& out) {
+    std::vector<char> buffer(1 << 20);
+    const int64_t size = file.Size();
+    for (int64_t done = 0; done < size;) {
+      const int64_t piece = std::min<int64_t>(size - done, static_cast<int64_t>(buffer.size()));
+      file.ReadIntoAt(buffer.data(), piece, done);
+      out.Write(std::string_view(buffer.data(), static_cast<size_t>(piece)));
+      done += piece;
+      if (copying) copying(done, size);
+    }
+  };
+  if (std::optional<File> node = OpenNodeOutput(target)) {
+    copy_into(*node);
+    node->Close();
+    return false;
+  }
+  if (SameNode(target, file)) {
+    // The name leads to this very file already; a rename between two links of one
+    // file would do nothing and leave the hidden link behind.
+    file.Sync();
+    return true;
+  }
+  const auto copy = [&] {
+    OutputFile out(target, access);
+    copy_into(out.file());
+    out.Publish();
+    return false;
+  };
+  // Without /proc an open file cannot be linked.
+  if (::access("/proc/self/fd", F_OK) != 0) return copy();
+  file.Sync();
+  const std::string folder = FolderPart(target);
+  int slot = -1;
+  std::optional<std::string> hidden = LinkUnderHiddenName(file.Descriptor(), folder, &slot);
+  if (!hidden) {
+    // Another file system, or a file that lost its last name after it was made
+    // with one, and cannot have a name again.
+    if (errno == EXDEV || errno == ENOENT) return copy();
+    throw FileError("create", target, errno);
+  }
+  {
+    CleanupSignalsBlocked blocked;
+    if (::rename(hidden->c_str(), target.c_str()) != 0) {
+      int e = errno;
+      ::unlink(hidden->c_str());
+      ForgetTemporaryName(slot);
+      throw FileError("write", target, e);
+    }
+    ForgetTemporaryName(slot);
+  }
+  SyncFolderOfNamed(folder, target);
+  return true;
 }
 
 }  // namespace marrowlock

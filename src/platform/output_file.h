@@ -71,6 +71,20 @@ class OutputFile {
 void PublishOpenFile(File& file, const std::string& working_name, const std::string& target,
                      Access access);
 
+// Gives `file`, an open regular file with or without a name (an OutputFile's, or a
+// file whose names are all gone), the name `target` as well, replacing a file of that
+// name: by a link to the same file where the file system allows it, so that nothing
+// is copied. The file is synced first and the target's folder after, as Publish does.
+// A target that already is this file is left as it is. A target on another file
+// system, or a file that can have no name again (one made under a name, all of whose
+// names are gone), gets a copy that takes its name once complete, and a device, FIFO
+// or socket the bytes written into it; `copying` is called after each piece copied
+// with the bytes copied so far and the whole, and whatever it throws leaves nothing
+// of the copy. `access` applies to a copy. Returns true when the target is this file,
+// false when it got a copy. Failures are FileErrors that name the target.
+bool PublishHeldFile(File& file, const std::string& target, Access access,
+                     const std::function<void(int64_t copied, int64_t total)>& copying = {});
+
 // Replaces the file `path` with what `fill` writes, through an OutputFile. On any
 // failure the old `path` stays as it was and the FileError is passed on.
 void ReplaceFile(const std::string& path, Access access, const std::function<void(File&)>& fill);

@@ -20,6 +20,17 @@ struct FileDialogRequest {
   bool ForSaving = false;  // a name that does not exist yet may be chosen
 };
 
+// The question "Make a new key…" asks: the key's file name and its block length.
+struct NewKeyRequest {
+  std::string Folder;             // where the key is written, for the user to see
+  std::vector<int> BlockLengths;  // the lengths offered, in bytes
+  int BlockLength = 16;           // the one offered first
+};
+struct NewKeyAnswer {
+  std::string Name;
+  int BlockLength = 0;  // 0 when the answer was no number
+};
+
 // What the program needs of the machine it runs on, beyond files: the windows and
 // their dialogs, and the clock. The desktop implements it with Qt, batch mode with
 // the console, and the tests with a scripted double.
@@ -36,6 +47,10 @@ class Platform {
   virtual std::string InputBox(const std::string& prompt) = 0;
   // Returns the chosen file's full path, or nothing when the user cancels.
   virtual std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) = 0;
+  // Asks for a new key's name and block length; nothing when the user cancels or
+  // gives no name. Unless a platform has a dialog of its own, it asks with two input
+  // boxes, the name, then the length, where an empty answer takes the one offered.
+  virtual std::optional<NewKeyAnswer> AskNewKey(const NewKeyRequest& request);
 
   // Draws every window as ProgramState describes it, at once.
   virtual void Redraw() = 0;
@@ -46,7 +61,8 @@ class Platform {
   virtual void WaitForEvents() = 0;
   // Closes the main window, the help window and the setup dialog, in that order.
   virtual void CloseWindows() = 0;
-  // The drives the setup dialog offers: the roots and mounted volumes of the machine.
+  // The drives the setup dialog offers: the places where a user keeps files (on
+  // the desktop: the root, the home folder and removable media).
   virtual std::vector<std::string> ListDrives() = 0;
 
   // The time of day in seconds, with fractions; it restarts at 0 at midnight.

@@ -59,20 +59,39 @@ std::optional<char32_t> DecodeUtf8At(std::string_view bytes, size_t pos, int* le
 
 }  // namespace
 
-TextEncoding ChooseEncoding(std::string_view bytes, bool cut_short) {
-  if (cut_short) bytes.remove_suffix(IncompleteUtf8Tail(bytes));
+namespace {
+
+// Whether `bytes` are valid UTF-8, and whether any of them lies outside ASCII.
+struct Utf8Scan {
+  bool valid = true;
   bool ascii = true;
+};
+
+Utf8Scan ScanUtf8(std::string_view bytes, bool cut_short) {
+  if (cut_short) bytes.remove_suffix(IncompleteUtf8Tail(bytes));
+  Utf8Scan scan;
   for (size_t pos = 0; pos < bytes.size();) {
     if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
       ++pos;
       continue;
     }
     int length = 0;
-    if (!DecodeUtf8At(bytes, pos, &length)) return TextEncoding::kWindows1252;
-    ascii = false;
+    if (!DecodeUtf8At(bytes, pos, &length)) return {false, false};
+    scan.ascii = false;
     pos += static_cast<size_t>(length);
   }
-  return ascii ? TextEncoding::kWindows1252 : TextEncoding::kUtf8;
+  return scan;
+}
+
+}  // namespace
+
+TextEncoding ChooseEncoding(std::string_view bytes, bool cut_short) {
+  Utf8Scan scan = ScanUtf8(bytes, cut_short);
+  return scan.valid && !scan.ascii ? TextEncoding::kUtf8 : TextEncoding::kWindows1252;
+}
+
+bool IsValidUtf8(std::string_view bytes, bool cut_short) {
+  return ScanUtf8(bytes, cut_short).valid;
 }
 
 char32_t DecodeCharacter(std::string_view bytes, size_t* pos, TextEncoding encoding) {

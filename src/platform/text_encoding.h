@@ -18,6 +18,10 @@ enum class TextEncoding { kWindows1252, kUtf8 };
 // beginning of the text, so a character cut off at their end is not a fault.
 TextEncoding ChooseEncoding(std::string_view bytes, bool cut_short = false);
 
+// Whether every byte of `bytes` belongs to a valid UTF-8 character, so that UTF-8
+// shows each of them (ASCII is valid UTF-8). `cut_short` as for ChooseEncoding.
+bool IsValidUtf8(std::string_view bytes, bool cut_short = false);
+
 // Reads the character that starts at bytes[*pos] and moves *pos past it.
 // REQUIRES: *pos < bytes.size().
 // In UTF-8 a byte that does not begin a complete, valid sequence (a stray

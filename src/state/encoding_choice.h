@@ -15,12 +15,22 @@ constexpr const char* EncodingName(TextEncoding encoding) {
 // the next loaded or decrypted text chooses its own. A text the user has not edited
 // keeps its bytes and is shown anew; an edited one keeps its characters, which the
 // window writes again in the new encoding.
+//
+// UTF-8 is refused, with kNotUtf8Message, for an unedited text whose bytes are not
+// valid UTF-8: it would show some bytes as U+FFFD, a character that stands for none, and
+// the user could not see what a save or an encryption writes.
 void UseWindows1252(ProgramState& s);
 void UseUtf8(ProgramState& s);
+
+inline constexpr const char* kNotUtf8Message =
+    "This text is not valid UTF-8: some of its bytes are no Unicode (UTF-8) character, so it "
+    "stays in Western (windows-1252), which shows every byte.";
 
 // A command has put a loaded or decrypted text into Text1: it is shown in the
 // encoding ChooseEncoding picks for its bytes (`cut_short`: Text1 holds only the
 // beginning of the text), and counts as not edited.
+//
+// ClearText returns an emptied Text1 to windows-1252, in which new typing starts.
 void ChooseText1Encoding(ProgramState& s, bool cut_short = false);
 
 }  // namespace marrowlock

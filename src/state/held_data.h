@@ -12,12 +12,12 @@
 namespace marrowlock {
 
 // `BinaryData`: bytes held for a later save (a decryption's result, or a copied
-// file). Small data lives in memory. A decryption instead backs it by its working
-// file, which already holds the same bytes, so that the memory a result costs does
-// not grow with its size; the held bytes are then the first size() bytes of that file.
-// The backing file is the working file's own open descriptor, never reopened by
-// name: when the working file is later renamed, or replaced by another run in the
-// same folder, the held bytes are still the ones decrypted.
+// file). Small data lives in memory. A decryption instead backs it by the file it
+// wrote its result into, which already holds the same bytes, so that the memory a
+// result costs does not grow with its size; the held bytes are then the first size()
+// bytes of that file. The backing file is held by an open descriptor, never reopened
+// by name: it may have no name at all, and whatever is later put at a name it had,
+// the held bytes are still the ones decrypted.
 class HeldData {
  public:
   bool empty() const { return size_ == 0; }
@@ -25,6 +25,8 @@ class HeldData {
   bool IsFileBacked() const { return backing_ != nullptr; }
   // The bytes, when held in memory (empty when file-backed).
   const std::string& Memory() const { return memory_; }
+  // The backing file, or nullptr for bytes held in memory.
+  File* BackingFile() const { return backing_.get(); }
 
   // Forgets everything and returns to memory.
   void clear();

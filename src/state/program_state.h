@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/file_identity.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "platform/text_encoding.h"
@@ -119,6 +121,12 @@ struct ProgramState {
   bool CommandRunning = false;
   // The key file of the key in force, as it was opened: an output may not replace it.
   std::string KeyFileName;
+  // The encrypted file of the last decryption, whose result Text1 or BinaryData may
+  // hold: no save may replace it with its own plaintext. Forgotten by ClearText.
+  std::optional<FileIdentity> DecryptedFrom;
+  // Seconds the program has waited in name boxes and messages for the user: a run's
+  // logged time leaves out what it waited meanwhile.
+  double UserWaitSeconds = 0;
   // The last SaveDecryptedOutput could not write its file (the failure was shown);
   // a decryption then logs no record, since its result has no name.
   bool SaveFailed = false;
@@ -133,6 +141,9 @@ struct ProgramState {
   // The user changed Text1 since a command last set it: its characters, not its
   // bytes, are then what a change of encoding keeps. Set by the window.
   bool Text1Edited = false;
+  // Text1 holds only the beginning of a longer text (a load over DisplayLimit, an
+  // abandoned decryption), so it may end inside a UTF-8 character.
+  bool Text1CutShort = false;
 };
 
 // The start values: the key and block length of no key (16), text mode, no pending

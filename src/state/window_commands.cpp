@@ -21,7 +21,14 @@ void ToggleBinaryMode(ProgramState& s) {
 }
 
 void ClearText(ProgramState& s) {
-  if (!s.BinaryMode) s.Form1.Text1.Text = "";
+  if (!s.BinaryMode) {
+    // New typing starts in windows-1252, as files for older versions need.
+    s.Form1.Text1.Text = "";
+    s.Text1Encoding = TextEncoding::kWindows1252;
+    s.Text1Edited = false;
+    s.Text1Unencodable = false;
+    s.Text1CutShort = false;
+  }
   s.Form1.Label5.Caption = "Decrypted File()";
   s.PendingKeyFile.clear();
   s.LoadedFileName.clear();
@@ -29,6 +36,7 @@ void ClearText(ProgramState& s) {
   s.DecryptSourceName.clear();
   s.SourceText.clear();
   s.BinaryData.clear();
+  s.DecryptedFrom.reset();
   RefreshWindow(s);
 }
 
@@ -47,8 +55,23 @@ void EndRefused(ProgramState& s) {
 }
 
 void Refuse(ProgramState& s, const std::string& message) {
+  const double since = s.platform.SecondsSinceMidnight();
   s.platform.MessageBox(message);
+  CountUserWait(s, since);
   EndRefused(s);
+}
+
+std::string AskName(ProgramState& s, const std::string& prompt) {
+  const double since = s.platform.SecondsSinceMidnight();
+  std::string answer = s.platform.InputBox(prompt);
+  CountUserWait(s, since);
+  return answer;
+}
+
+void CountUserWait(ProgramState& s, double since) {
+  double waited = s.platform.SecondsSinceMidnight() - since;
+  if (waited < 0) waited += 86400.0;  // the wait crossed midnight
+  s.UserWaitSeconds += waited;
 }
 
 void RefreshWindow(ProgramState& s) { s.platform.Redraw(); }

@@ -10,7 +10,8 @@ namespace marrowlock {
 
 // Switches binary mode, resets the two text areas and Label3, then ClearText.
 void ToggleBinaryMode(ProgramState& s);
-// Empties Text1 (text mode only), resets Label5 and forgets every pending name.
+// Empties Text1 (text mode only; typing then starts anew in windows-1252), resets
+// Label5 and forgets every pending name.
 void ClearText(ProgramState& s);
 // Closes all windows and ends the program with `status`; never returns. It unwinds
 // the running command by throwing ProgramExit, which only the top level catches.
@@ -18,8 +19,14 @@ void ClearText(ProgramState& s);
 // Ends a refused or failed command: in batch mode the program ends with a failure
 // status; in the window the command just returns to its caller.
 void EndRefused(ProgramState& s);
-// Shows `message`, then ends the command as EndRefused does.
+// Shows `message` (its wait counted as AskName's), then ends the command as
+// EndRefused does.
 void Refuse(ProgramState& s, const std::string& message);
+// Asks for a name in the input box, counting the time it stays open in
+// UserWaitSeconds; "" when the user cancels.
+std::string AskName(ProgramState& s, const std::string& prompt);
+// Adds the time since `since` (seconds since midnight) to UserWaitSeconds.
+void CountUserWait(ProgramState& s, double since);
 // Draws the main window now.
 void RefreshWindow(ProgramState& s);
 // Ends a command-line run: StartedWithFile, BatchMode and OutputNameGiven off,

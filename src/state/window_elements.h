@@ -59,6 +59,11 @@ struct SetupDialog {
   bool Visible = false;
   std::string Caption = "Marrowlock Initial Setup";
   Label Label1{"Choose a Default Key to Use", true};
+  // Where keys come from, for a first start with none to choose.
+  Label Label2{
+      "No key yet? \"Make a new key\u2026\" makes one in the folder shown here (as the "
+      "marrowlock-keygen program does).",
+      true};
   std::vector<std::string> Drives;  // Drive1: the roots and volumes of this machine
   std::string Drive;                // Drive1's current entry
   std::string Directory;            // Dir1's path

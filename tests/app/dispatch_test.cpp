@@ -274,7 +274,7 @@ TEST(CommandTableTest, EachWayToStartACommandIsNamedOnce) {
       EXPECT_EQ(RowOfButton(row.button.position), &row);
     }
   }
-  EXPECT_EQ(elements.size(), 13u);
+  EXPECT_EQ(elements.size(), 14u);
   EXPECT_EQ(keys.size(), 14u);
   EXPECT_EQ(positions, (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
   EXPECT_EQ(RowOfKey({kKeyE, true, false, true}), nullptr) << "Shift+Alt+E is not Alt+E";

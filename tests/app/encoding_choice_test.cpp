@@ -75,9 +75,9 @@ TEST(CommandTableTest, MenuEntriesHintTheirKeysAsTheTableHasThem) {
   EXPECT_EQ(KeyText(RowOf(Command::kUtf8).key), "");
 
   const CommandRow& western = RowOf(Command::kWindows1252);
-  EXPECT_STREQ(western.menu.caption, "Western (windows-1252)");
+  EXPECT_STREQ(western.menu.caption, "&Western (windows-1252)");
   EXPECT_STREQ(western.menu.submenu, "&Encoding");
-  EXPECT_STREQ(RowOf(Command::kUtf8).menu.caption, "Unicode (UTF-8)");
+  EXPECT_STREQ(RowOf(Command::kUtf8).menu.caption, "&Unicode (UTF-8)");
 }
 
 }  // namespace

@@ -2,9 +2,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "commands/command_fixture.h"
+#include "files/decrypted_output.h"
+#include "files/save_text.h"
+#include "platform/output_file.h"
 
 namespace marrowlock {
 namespace {
@@ -19,7 +25,17 @@ class AbandonTest : public CommandTest {
   }
 };
 
-TEST_F(AbandonTest, EncryptionKeepsTheFlushedPartAndWritesNoLogAndNoName) {
+// What is in the folder, hidden names included (but the home folder of the log).
+std::vector<std::string> FolderEntries() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(".")) {
+    if (entry.path().filename() != "home") names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(AbandonTest, AnAbandonedEncryptionLeavesNothingAndWritesNoLog) {
   UseKey(16);
   BinaryMode();
   const std::string data = PatternBytes(40000, 5);
@@ -27,9 +43,7 @@ TEST_F(AbandonTest, EncryptionKeepsTheFlushedPartAndWritesNoLogAndNoName) {
   PressEscapeAtFlush(3);
   s.EncryptSourceName = "src.bin";
   EncryptCommand(s);
-  const std::string expected = ReferenceTransform(ReferenceFraming(data, 16, true), key.pair);
-  EXPECT_EQ(ReadFile("default.enc"), expected.substr(0, 2048));
-  EXPECT_FALSE(FileExists("src.enc"));
+  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"src.bin"});
   EXPECT_EQ(LogText(), "");
   EXPECT_FALSE(s.AbortRequested);
   EXPECT_FALSE(s.Form1.ProgressBar1.Visible);
@@ -39,17 +53,22 @@ TEST_F(AbandonTest, EncryptionKeepsTheFlushedPartAndWritesNoLogAndNoName) {
   EXPECT_FALSE(s.CommandRunning);
 }
 
-TEST_F(AbandonTest, DecryptionKeepsTheFlushedPartInDefaultDecAndBinaryData) {
+// Nothing of an abandoned decryption is kept, on the disk or held for Rename, which
+// would save the part as if it were the whole result.
+TEST_F(AbandonTest, AnAbandonedDecryptionLeavesNothingAndHoldsNothing) {
   UseKey(16);
   BinaryMode();
   WriteFile("c.enc", PatternBytes(40000, 6));
-  PressEscapeAtFlush(3);
-  s.DecryptSourceName = "c";
-  DecryptCommand(s);
-  EXPECT_EQ(ReadFile("default.dec"),
-            ReferenceTransform(PatternBytes(40000, 6), key.pal).substr(0, 2048));
-  EXPECT_EQ(s.BinaryData.size(), 2048);
-  EXPECT_FALSE(FileExists("c.dec"));
+  // With an unnamed working file, and with a hidden one where there can be none.
+  for (bool hidden : {false, true}) {
+    AvoidUnnamedTemporaries(hidden);
+    PressEscapeAtFlush(3);
+    s.DecryptSourceName = "c";
+    DecryptCommand(s);
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"c.enc"});
+    EXPECT_TRUE(s.BinaryData.empty());
+  }
+  AvoidUnnamedTemporaries(false);
   EXPECT_EQ(LogText(), "");
   EXPECT_FALSE(s.AbortRequested);
   EXPECT_FALSE(s.Form1.ProgressBar1.Visible);
@@ -111,13 +130,7 @@ TEST_F(CommandTest, RefusalsTouchNothing) {
   EXPECT_FALSE(FileExists("old"));
   EXPECT_FALSE(FileExists("default.enc"));
   EXPECT_EQ(ReadFile("old.enc"), "previous");
-  // The working file itself cannot be its own source.
-  WriteFile("default.enc", "working");
-  s.EncryptSourceName = "default.enc";
-  EncryptCommand(s);
-  EXPECT_EQ(ReadFile("default.enc"), "working");
-  EXPECT_NE(platform.messages.back().find("working file"), std::string::npos);
-  // Both end a batch run with a failure.
+  // It ends a batch run with a failure.
   s.BatchMode = true;
   s.EncryptSourceName = "missing";
   EXPECT_EQ(ExitStatusOf(EncryptCommand), kExitFailure);
@@ -151,14 +164,43 @@ TEST_F(CommandTest, EmptyTextIsNeverEncryptedEvenFromTheCommandLine) {
   EXPECT_FALSE(FileExists("default.enc"));
 }
 
-TEST_F(CommandTest, DecryptedWorkingFileIsPrivate) {
+// After a decryption, the name box of Rename and the dialog of Save take any name but
+// the encrypted file's and the key's, which the result would replace.
+TEST_F(CommandTest, ADecryptedResultIsNeverSavedOverItsEncryptedFileOrTheKey) {
+  UseKey(16);
+  WriteFile("k.mlk", "the key");
+  s.KeyFileName = "k.mlk";
+  const std::string encrypted = ReferenceTransform(PatternBytes(64, 3), key.pair);
+  WriteFile("t.enc", encrypted);
+  s.DecryptSourceName = "t.enc";
+  DecryptCommand(s);
+  platform.file_answers = {dir / "t.enc", dir / "k.mlk"};
+  SaveTextCommand(s);
+  SaveTextCommand(s);
+
+  BinaryMode();
+  s.DecryptSourceName = "t.enc";
+  DecryptCommand(s);
+  platform.input_answers = {"t.enc", "k.mlk"};
+  RenameCommand(s);
+  RenameCommand(s);
+  EXPECT_EQ(platform.messages, (std::vector<std::string>{
+                                   "Cannot write t.enc: it is the encrypted file being decrypted.",
+                                   "Cannot write k.mlk: it is the key file in use.",
+                                   "Cannot write t.enc: it is the encrypted file being decrypted.",
+                                   "Cannot write k.mlk: it is the key file in use."}));
+  EXPECT_EQ(ReadFile("t.enc"), encrypted);
+  EXPECT_EQ(ReadFile("k.mlk"), "the key");
+}
+
+TEST_F(CommandTest, ADecryptedFileIsPrivate) {
   UseKey(4);
   BinaryMode();
   WriteFile("p.enc", PatternBytes(64, 1));
   s.DecryptSourceName = "p.enc";
   DecryptCommand(s);
   struct stat st;
-  ASSERT_EQ(::stat("default.dec", &st), 0);
+  ASSERT_EQ(::stat("p.dec", &st), 0);
   EXPECT_EQ(st.st_mode & 077, 0u);
 }
 
@@ -191,9 +233,9 @@ TEST_F(CommandTest, FailingFileOperationsEndTheRunWithOneMessage) {
   s.EncryptSourceName = "src.bin";
   EncryptCommand(s);
   ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].rfind("Cannot rename default.enc to src.enc: ", 0), 0u);
+  EXPECT_EQ(platform.messages[0], "Cannot write src.enc: Is a directory.");
   EXPECT_EQ(ReadFile("src.bin"), "source bytes");
-  EXPECT_EQ(ReadFile("default.enc").size(), 16u);
+  EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"src.bin", "src.enc"}));
   EXPECT_FALSE(s.Form1.ProgressBar1.Visible);
 
   // The final name lies in a folder that does not exist.
@@ -201,8 +243,7 @@ TEST_F(CommandTest, FailingFileOperationsEndTheRunWithOneMessage) {
   s.Form1.Text1.Text = "some text";
   platform.input_answers = {"nowhere/out"};
   EncryptCommand(s);
-  EXPECT_EQ(platform.messages.back().rfind("Cannot rename default.enc to nowhere/out.enc: ", 0),
-            0u);
+  EXPECT_EQ(platform.messages.back(), "Cannot create nowhere/out.enc: No such file or directory.");
 
   // The log cannot be written: the result is named all the same, and the log's
   // failure is shown.
@@ -212,7 +253,6 @@ TEST_F(CommandTest, FailingFileOperationsEndTheRunWithOneMessage) {
   EncryptCommand(s);
   EXPECT_EQ(platform.messages.back().rfind("Cannot open " + dir.path() + ": ", 0), 0u);
   EXPECT_EQ(ReadFile("kept.enc").size(), 16u);
-  EXPECT_FALSE(FileExists("default.enc"));
 
   // A read-only folder takes no working file.
   if (::geteuid() != 0) {

@@ -76,6 +76,22 @@ TEST_F(ProgressTest, DecryptionShowsItsFirstDueUpdateAndNoneAfterMidnight) {
   EXPECT_NE(LogText().find("\"10240,      5secs,      Decrypt"), std::string::npos);
 }
 
+// A run's logged time is its own: what its name boxes waited for the user is left out.
+TEST_F(ProgressTest, TheLoggedTimeLeavesOutTheWaitOfTheNameBox) {
+  s.Form1.Text1.Text = std::string(52, 't');
+  platform.input_box_seconds = 6.0;
+  platform.input_answers = {"t"};
+  EncryptCommand(s);
+  // "-o" without a name: the decrypted result's name is asked for at the end.
+  s.OutputNameGiven = true;
+  platform.input_answers = {"back.txt"};
+  s.DecryptSourceName = "t.enc";
+  DecryptCommand(s);
+  EXPECT_TRUE(ReadFile("back.txt").starts_with(std::string(52, 't')));
+  EXPECT_EQ(LogText(), LogHeaderRecord() + "\"52,      00secs,      Encrypt\x07\r\"\r\n" +
+                           "\"64,      00secs,      Decrypt\x07\r\"\r\n");
+}
+
 TEST_F(ProgressTest, BatchRunsTouchNoDisplayButStillLog) {
   BinaryMode();
   s.BatchMode = true;

@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: MIT
-// The working files of window runs ("default.enc", "default.dec") tried as an
-// attacker and an unlucky user would: links planted at every name a run creates, a
-// second user swapping links in while runs go on, another run holding the folder,
-// and a log that cannot be written.
+// The files that window runs write, tried as an attacker and an unlucky user would:
+// links planted at every name a run creates or once used, files of other users at
+// those names, a second user swapping links in while runs go on, outputs on another
+// file system, and a log that cannot be written.
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "commands/command_fixture.h"
 #include "files/decrypted_output.h"
+#include "platform/output_file.h"
 #include "support/link_swapper.h"
 #include "support/program_run.h"
 
@@ -60,13 +60,14 @@ TEST_F(WorkingFilesTest, LinksPlantedAtEveryNameARunCreatesAreNeverFollowed) {
   EXPECT_TRUE(platform.messages.empty()) << platform.messages[0];
   EXPECT_EQ(TypeOf("a.enc"), S_IFREG);
   EXPECT_EQ(ReadFile("a.enc"), Encrypted(plain));
-  EXPECT_FALSE(FileExists("default.enc"));
 
   s.DecryptSourceName = "a.enc";
   DecryptCommand(s);
   EXPECT_TRUE(platform.messages.empty()) << platform.messages[0];
-  EXPECT_EQ(TypeOf("default.dec"), S_IFREG);
   EXPECT_EQ(TypeOf("a.dec"), S_IFREG);
+  // Names no run uses are left as they were.
+  EXPECT_EQ(TypeOf("default.enc"), S_IFLNK);
+  EXPECT_EQ(TypeOf("default.dec"), S_IFLNK);
   EXPECT_TRUE(ReadFile("a.dec").starts_with(plain));
   EXPECT_EQ(ReadFile(victim), kVictim);
 }
@@ -80,34 +81,93 @@ TEST_F(WorkingFilesTest, PlaintextIsOwnerOnlyUnderAnyUmask) {
   s.DecryptSourceName = "a.enc";
   DecryptCommand(s);
   ::umask(old_mask);
-  for (const char* name : {"default.dec", "a.dec"}) {
-    struct stat st;
-    ASSERT_EQ(::stat(name, &st), 0) << name;
-    EXPECT_EQ(st.st_mode & 0777, 0600u) << name;
-  }
   struct stat st;
+  ASSERT_EQ(::stat("a.dec", &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
   ASSERT_EQ(::stat("a.enc", &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0666u);
 }
 
-// A result held for Rename is read through the working file's own descriptor: what
-// another run later puts at the name "default.dec" is not what gets saved.
-TEST_F(WorkingFilesTest, AHeldResultIsTheOneDecryptedWhateverIsLaterAtTheWorkingName) {
-  const std::string plain = kSecret + PatternBytes(3000, 2);
-  WriteFile("a.enc", Encrypted(plain));
+// The working names of earlier versions, taken by things a run could not remove or
+// write: folders, and files of another user. Window runs use no such names.
+TEST_F(WorkingFilesTest, NamesPlantedByOthersNeverStopAWindowRun) {
+  fs::create_directory("default.enc");
+  fs::create_directory("default.dec");
+  const std::string plain = kSecret + PatternBytes(3000, 4);
+  WriteFile("a.bin", plain);
+  s.EncryptSourceName = "a.bin";
+  EncryptCommand(s);
   s.DecryptSourceName = "a.enc";
   DecryptCommand(s);
+  EXPECT_TRUE(platform.messages.empty()) << platform.messages[0];
+  EXPECT_TRUE(ReadFile("a.dec").starts_with(plain));
+  EXPECT_TRUE(fs::is_empty("default.enc") && fs::is_empty("default.dec"));
+
+  if (!WhyNoOtherUser().empty()) return;
+  fs::remove("default.enc");
   fs::remove("default.dec");
-  fs::create_symlink(victim, "default.dec");
-  platform.input_answers = {"again.dec"};
-  RenameCommand(s);
-  EXPECT_TRUE(ReadFile("again.dec").starts_with(plain));
-  EXPECT_EQ(ReadFile(victim), kVictim);
+  for (const char* name : {"default.enc", "default.dec"}) {
+    WriteFile(name, "another user's");
+    ASSERT_EQ(::chown(name, kOtherUser, kOtherUser), 0);
+  }
+  fs::remove("a.dec");
+  s.DecryptSourceName = "a.enc";
+  DecryptCommand(s);
+  EXPECT_TRUE(platform.messages.empty()) << platform.messages[0];
+  EXPECT_TRUE(ReadFile("a.dec").starts_with(plain));
+  EXPECT_EQ(ReadFile("default.dec"), "another user's");
 }
 
-// The source, and so the output, lies on another file system than the working file:
-// the output is a copy, made beside it, that takes its name once complete.
-TEST_F(WorkingFilesTest, AnOutputOnAnotherFileSystemGetsAWholeCopy) {
+ino_t InodeOf(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+std::vector<std::string> FolderEntries() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(".")) {
+    if (entry.path().filename() != "home") names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A decryption's result is written once, beside its name, and takes it by a link; a
+// Rename links the same file again. The result is held through its own descriptor,
+// so whatever is later put at a name it had is not what gets saved. Where the file
+// system has no unnamed files, the hidden one goes once the result has its name.
+TEST_F(WorkingFilesTest, AResultIsNamedAndRenamedByLinksAndHeldWhateverIsLaterAtItsName) {
+  const std::string plain = kSecret + PatternBytes(3000, 2);
+  WriteFile("a.enc", Encrypted(plain));
+  for (bool hidden : {false, true}) {
+    SCOPED_TRACE(hidden ? "hidden working file" : "unnamed working file");
+    AvoidUnnamedTemporaries(hidden);
+    fs::remove("again.dec");
+    fs::remove("third.dec");
+    s.DecryptSourceName = "a.enc";
+    DecryptCommand(s);
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"a.dec", "a.enc", "private"}));
+    platform.input_answers = {"again.dec"};
+    RenameCommand(s);
+    EXPECT_EQ(InodeOf("again.dec"), InodeOf("a.dec")) << "the result was copied";
+
+    fs::remove("a.dec");
+    fs::remove("again.dec");
+    fs::create_symlink(victim, "a.dec");
+    platform.input_answers = {"third.dec"};
+    RenameCommand(s);
+    EXPECT_TRUE(ReadFile("third.dec").starts_with(plain));
+    EXPECT_EQ(ReadFile(victim), kVictim);
+    fs::remove("a.dec");
+    EXPECT_TRUE(platform.messages.empty()) << platform.messages[0];
+  }
+  AvoidUnnamedTemporaries(false);
+}
+
+// The source, and so the output, lies on another file system than the current
+// folder: the output is made beside it. A held result renamed into another file
+// system gets a whole copy, made beside its name, that takes the name once complete.
+TEST_F(WorkingFilesTest, AnOutputOnAnotherFileSystemIsMadeThereAndRenamedByACopy) {
   struct stat here, shm;
   if (::stat("/dev/shm", &shm) != 0 || ::stat(".", &here) != 0 || here.st_dev == shm.st_dev) {
     GTEST_SKIP() << "no second file system (/dev/shm) to write to";
@@ -121,7 +181,15 @@ TEST_F(WorkingFilesTest, AnOutputOnAnotherFileSystemGetsAWholeCopy) {
   EncryptCommand(s);
   EXPECT_TRUE(platform.messages.empty()) << platform.messages[0];
   EXPECT_EQ(ReadFile(other + "/a.enc"), Encrypted(kSecret));
-  EXPECT_FALSE(FileExists("default.enc"));
+
+  s.DecryptSourceName = other + "/a.enc";
+  DecryptCommand(s);
+  EXPECT_TRUE(ReadFile(other + "/a.dec").starts_with(kSecret));
+  platform.input_answers = {"here.dec"};
+  RenameCommand(s);
+  EXPECT_TRUE(platform.messages.empty()) << platform.messages[0];
+  EXPECT_EQ(ReadFile("here.dec"), ReadFile(other + "/a.dec"));
+  EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"here.dec", "private"}));
   fs::remove_all(other);
 }
 
@@ -152,44 +220,6 @@ TEST_F(WorkingFilesTest, AResultIsNamedBeforeItIsLogged) {
   s.BatchMode = true;
   s.EncryptSourceName = "a.bin";
   EXPECT_EQ(ExitStatusOf(EncryptCommand), kExitFailure);
-  EXPECT_EQ(ReadFile("a.enc"), Encrypted(kSecret));
-}
-
-// The lock as another program holds it.
-int HoldFolderLock() {
-  int fd = ::open(".", O_RDONLY | O_DIRECTORY);
-  ::flock(fd, LOCK_EX);
-  return fd;
-}
-
-TEST_F(WorkingFilesTest, ARunWaitsVisiblyForAnotherRunInItsFolderAndEscapeEndsTheWait) {
-  WriteFile("a.bin", kSecret);
-  int other = HoldFolderLock();
-  std::vector<std::string> shown;
-  platform.on_events = [&] {
-    if (s.Form1.Label1.Visible) shown.push_back(s.Form1.Label1.Caption);
-    if (shown.size() == 3) s.AbortRequested = true;
-  };
-  s.EncryptSourceName = "a.bin";
-  EncryptCommand(s);
-  ASSERT_EQ(shown.size(), 3u);
-  EXPECT_EQ(shown[0], "Waiting for another run in this folder to end.");
-  EXPECT_TRUE(platform.messages.empty());
-  EXPECT_FALSE(FileExists("default.enc"));
-  EXPECT_FALSE(FileExists("a.enc"));
-  EXPECT_EQ(LogText(), "");
-  EXPECT_FALSE(s.AbortRequested);
-  EXPECT_FALSE(s.Form1.Label1.Visible);
-  EXPECT_FALSE(s.CommandRunning);
-
-  // Once the other run ends, the waiting one goes on by itself.
-  int waits = 0;
-  platform.on_events = [&] {
-    if (++waits == 2) ::close(other);
-  };
-  s.EncryptSourceName = "a.bin";
-  EncryptCommand(s);
-  EXPECT_GE(waits, 2);
   EXPECT_EQ(ReadFile("a.enc"), Encrypted(kSecret));
 }
 

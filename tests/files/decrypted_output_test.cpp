@@ -9,21 +9,30 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_identity.h"
 #include "state/program_exit.h"
+#include "state/window_commands.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
 namespace marrowlock {
 namespace {
 
-// Records Label1's caption at every redraw, as the user would see it change.
+// Records Label1's caption and the bar's value at every redraw, as the user would see
+// them change.
 class CaptionRecorder : public ScriptedPlatform {
  public:
   ProgramState* state = nullptr;
   std::vector<std::string> captions;
+  std::vector<int> bar;
   void Redraw() override {
     ScriptedPlatform::Redraw();
-    if (!state || !state->Form1.Label1.Visible) return;
+    if (!state) return;
+    const int value = state->Form1.ProgressBar1.Value;
+    if (state->Form1.ProgressBar1.Visible && (bar.empty() || bar.back() != value)) {
+      bar.push_back(value);
+    }
+    if (!state->Form1.Label1.Visible) return;
     const std::string& caption = state->Form1.Label1.Caption;
     if (captions.empty() || captions.back() != caption) captions.push_back(caption);
   }
@@ -229,7 +238,7 @@ TEST_F(DecryptedOutputTest, CopiesALoadedFileInWholeReadsWithPercentagesEveryTwo
   EXPECT_EQ(s.BinaryData.size(), static_cast<int64_t>(source.size()));
   EXPECT_EQ(platform.captions, (std::vector<std::string>{"Saving", "Saving\r\n 25%",
                                                          "Saving\r\n 50%", "Saving\r\n100%"}));
-  EXPECT_EQ(s.Form1.ProgressBar1.Value, 0);
+  EXPECT_EQ(platform.bar, (std::vector<int>{0, 25, 50, 100}));
   EXPECT_EQ(s.Form1.Label5.Caption, "Decrypted File:(copy.bin)");
   EXPECT_EQ(PermissionBits(dir / "copy.bin"), 0600u);
 
@@ -240,12 +249,10 @@ TEST_F(DecryptedOutputTest, CopiesALoadedFileInWholeReadsWithPercentagesEveryTwo
   EXPECT_EQ(ReadFile("again.bin"), source);
 }
 
-TEST_F(DecryptedOutputTest, ALargeHeldResultIsWrittenInPiecesWithProgressAndEventsBetween) {
+TEST_F(DecryptedOutputTest, ALargeResultInMemoryIsWrittenInPiecesWithProgressAndEventsBetween) {
   const std::string bytes = std::string(5 << 20, 'r');
-  WriteFile(dir / "held.dec", bytes);
   EnterBinaryMode();
-  s.BinaryData.BackByFile(File::OpenRead(dir / "held.dec"));
-  s.BinaryData.GrowBacked(static_cast<int64_t>(bytes.size()));
+  s.BinaryData.Append(bytes);
   platform.clock_step = 1.0;
   int events = 0;
   platform.on_events = [&] {
@@ -260,8 +267,96 @@ TEST_F(DecryptedOutputTest, ALargeHeldResultIsWrittenInPiecesWithProgressAndEven
   EXPECT_EQ(platform.captions,
             (std::vector<std::string>{"Saving", "Saving\r\n 20%", "Saving\r\n 40%",
                                       "Saving\r\n 60%", "Saving\r\n 80%", "Saving\r\n100%"}));
+  EXPECT_EQ(platform.bar, (std::vector<int>{0, 20, 40, 60, 80, 100}));
   EXPECT_FALSE(s.CommandRunning);
   EXPECT_FALSE(s.Form1.Label1.Visible);
+}
+
+// A result that lies whole in a file of its own takes the new name by a link to that
+// file: nothing is copied, however large.
+TEST_F(DecryptedOutputTest, AResultHeldInAFileIsRenamedByALink) {
+  WriteFile(dir / "held.dec", std::string(3 << 20, 'h'));
+  EnterBinaryMode();
+  s.BinaryData.BackByFile(File::OpenRead(dir / "held.dec"));
+  s.BinaryData.GrowBacked(3 << 20);
+  platform.input_answers = {"renamed.bin"};
+  RenameCommand(s);
+  struct stat held, renamed;
+  ASSERT_EQ(::stat("held.dec", &held), 0);
+  ASSERT_EQ(::stat("renamed.bin", &renamed), 0);
+  EXPECT_EQ(held.st_ino, renamed.st_ino);
+  EXPECT_EQ(platform.process_events_calls, 0);
+  // Renamed onto a name it has already, it stays as it is, with no second name.
+  platform.input_answers = {"renamed.bin"};
+  RenameCommand(s);
+  EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"held.dec", "renamed.bin"}));
+  EXPECT_TRUE(platform.messages.empty()) << platform.messages[0];
+}
+
+// Escape while a result is written or copied: what was half written goes, the
+// status line says so, and the next command is not abandoned by the same Escape. A
+// result that was whole stays held; a copy cut short is not.
+TEST_F(DecryptedOutputTest, EscapeWhileSavingAbandonsItAndLeavesNothing) {
+  EnterBinaryMode();
+  s.BinaryData.Append(std::string(5 << 20, 'r'));
+  WriteFile(dir / "renamed.bin", "older");
+  int events = 0;
+  platform.on_events = [&] {
+    if (++events == 2) s.AbortRequested = true;
+  };
+  platform.input_answers = {"renamed.bin"};
+  RenameCommand(s);
+  EXPECT_EQ(events, 2);
+  EXPECT_EQ(ReadFile("renamed.bin"), "older");
+  EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"renamed.bin"}));
+  EXPECT_TRUE(s.Form1.Label1.Visible);
+  EXPECT_EQ(s.Form1.Label1.Caption, "Saving abandoned.");
+  EXPECT_FALSE(s.Form1.ProgressBar1.Visible);
+  EXPECT_FALSE(s.AbortRequested);
+  EXPECT_FALSE(s.CommandRunning);
+  EXPECT_EQ(s.BinaryData.size(), 5 << 20);
+  EXPECT_TRUE(platform.messages.empty());
+
+  s.BinaryData.clear();
+  WriteFile(dir / "loaded.bin", std::string(10 * 4001, 'l'));
+  s.LoadedFileName = "loaded.bin";
+  events = 0;
+  platform.input_answers = {"copy.bin"};
+  RenameCommand(s);
+  EXPECT_FALSE(FileExists("copy.bin"));
+  EXPECT_TRUE(s.BinaryData.empty());
+  EXPECT_EQ(s.Form1.Label1.Caption, "Saving abandoned.");
+}
+
+// No save may put a result in place of the key in use or of the encrypted file it
+// was decrypted from, under any of their names.
+TEST_F(DecryptedOutputTest, RenameRefusesTheKeyAndTheEncryptedFileByIdentity) {
+  WriteFile(dir / "k.mlk", "key bytes");
+  std::filesystem::create_hard_link(dir / "k.mlk", dir / "k-again");
+  WriteFile(dir / "x.enc", "encrypted");
+  s.KeyFileName = dir / "k.mlk";
+  s.DecryptedFrom = IdentityOf("x.enc");
+  EnterBinaryMode();
+  s.BinaryData.Append("plain");
+  const std::pair<const char*, const char*> refused[] = {
+      {"k.mlk", "Cannot write k.mlk: it is the key file in use."},
+      {"k-again", "Cannot write k-again: it is the key file in use."},
+      {"x.enc", "Cannot write x.enc: it is the encrypted file being decrypted."},
+  };
+  for (const auto& [name, message] : refused) {
+    platform.messages.clear();
+    platform.input_answers = {name};
+    RenameCommand(s);
+    EXPECT_EQ(platform.messages, std::vector<std::string>{message});
+  }
+  EXPECT_EQ(ReadFile("k.mlk"), "key bytes");
+  EXPECT_EQ(ReadFile("x.enc"), "encrypted");
+  // Once the decrypted result is given up, its encrypted file is a name like any other.
+  ClearText(s);
+  s.BinaryData.Append("plain");
+  platform.input_answers = {"x.enc"};
+  RenameCommand(s);
+  EXPECT_EQ(ReadFile("x.enc"), "plain");
 }
 
 TEST_F(DecryptedOutputTest, ASmallCopyShowsNoPercentageBeforeTheEnd) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_identity.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -106,6 +107,27 @@ TEST_F(SaveTextTest, AFailedSaveSaysWhyAndKeepsTheCaption) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                           std::filesystem::directory_iterator()),
             1);
+}
+
+// A decrypted text saved over the key in use or over its own encrypted file would
+// destroy them: both are refused, whatever name leads to them.
+TEST_F(SaveTextTest, NeverReplacesTheKeyOrTheEncryptedFile) {
+  WriteFile(dir / "k.mlk", "key bytes");
+  WriteFile(dir / "x.enc", "encrypted");
+  std::filesystem::create_symlink(dir / "x.enc", dir / "x-link");
+  s.KeyFileName = "k.mlk";
+  s.DecryptedFrom = IdentityOf(dir / "x.enc");
+  s.Form1.Text1.Text = "decrypted text";
+  platform.file_answers = {dir / "k.mlk", dir / "x-link"};
+  SaveTextCommand(s);
+  SaveTextCommand(s);
+  EXPECT_EQ(platform.messages,
+            (std::vector<std::string>{"Cannot write k.mlk: it is the key file in use.",
+                                      "Cannot write x-link: it is the encrypted file being "
+                                      "decrypted."}));
+  EXPECT_EQ(ReadFile(dir / "k.mlk"), "key bytes");
+  EXPECT_EQ(ReadFile(dir / "x.enc"), "encrypted");
+  EXPECT_EQ(s.Form1.Label5.Caption, "Decrypted File ()");
 }
 
 }  // namespace

@@ -273,6 +273,9 @@ TEST(OutputFileTest, AFolderThatCannotBeSyncedAfterNamingIsReportedNotFailed) {
       File work = File::CreateExclusive("default.dec", Access::kPrivate);
       work.Write("window");
       PublishOpenFile(work, "default.dec", "window.dec", Access::kPrivate);
+      File held = File::CreateExclusive("held", Access::kPrivate);
+      held.Write("held");
+      PublishHeldFile(held, "held.dec", Access::kPrivate, nullptr);
     } catch (const FileError& e) {
       said += std::string("failed: ") + e.what() + "\n";
     }
@@ -289,13 +292,15 @@ TEST(OutputFileTest, AFolderThatCannotBeSyncedAfterNamingIsReportedNotFailed) {
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   const std::string reason = ": Cannot open folder .: Permission denied.\n";
   EXPECT_EQ(said, "unnamed.kept" + reason + "unnamed.replaced" + reason + "hidden.kept" + reason +
-                      "hidden.replaced" + reason + "window.dec" + reason);
+                      "hidden.replaced" + reason + "window.dec" + reason + "held.dec" + reason);
   for (const char* name : {"unnamed.kept", "unnamed.replaced", "hidden.kept", "hidden.replaced"}) {
     EXPECT_EQ(ReadFile(dir / "dropbox/" + name),
               std::string(name).substr(0, std::string(name).find('.')));
   }
   EXPECT_EQ(ReadFile(dir / "dropbox/window.dec"), "window");
-  EXPECT_EQ(Entries(dir / "dropbox"), 5) << "no working file and no temporary is left";
+  EXPECT_EQ(ReadFile(dir / "dropbox/held.dec"), "held");
+  // "held" and its new link "held.dec", and nothing hidden beside them.
+  EXPECT_EQ(Entries(dir / "dropbox"), 7) << "no working file and no temporary is left";
 }
 
 }  // namespace

@@ -17,19 +17,19 @@ std::string WrittenOut(const HeldData& held, const std::string& path) {
   return ReadFile(path);
 }
 
-TEST(HeldDataTest, AFileBackedResultSurvivesItsWorkingFileBeingReplacedOrRenamed) {
+TEST(HeldDataTest, AFileBackedResultSurvivesItsFileBeingReplacedOrRenamed) {
   TempDir dir;
-  WriteFile("default.dec", "decrypted bytes");
+  WriteFile("result.dec", "decrypted bytes");
   HeldData held;
-  held.BackByFile(File::OpenRead("default.dec"));
+  held.BackByFile(File::OpenRead("result.dec"));
   held.GrowBacked(9);
 
-  // Another run in the same folder replaces the working file with its own result.
-  std::remove("default.dec");
-  WriteFile("default.dec", "someone else's result");
+  // Something else is put at the name the result had.
+  std::remove("result.dec");
+  WriteFile("result.dec", "someone else's result");
   EXPECT_EQ(WrittenOut(held, "a.dec"), "decrypted");
 
-  std::rename("default.dec", "moved.dec");
+  std::rename("result.dec", "moved.dec");
   EXPECT_EQ(WrittenOut(held, "b.dec"), "decrypted");
 }
 
@@ -41,8 +41,8 @@ TEST(HeldDataTest, MemoryDataIsWrittenAsAppendedAndClearForgetsTheBackingFile) {
   EXPECT_EQ(held.size(), 4);
   EXPECT_EQ(WrittenOut(held, "m.dec"), std::string("ab\0c", 4));
 
-  WriteFile("default.dec", "xyz");
-  held.BackByFile(File::OpenRead("default.dec"));
+  WriteFile("result.dec", "xyz");
+  held.BackByFile(File::OpenRead("result.dec"));
   EXPECT_TRUE(held.empty());
   held.clear();
   EXPECT_FALSE(held.IsFileBacked());

@@ -9,6 +9,8 @@ void ScriptedPlatform::MessageBox(const std::string& text) { messages.push_back(
 
 std::string ScriptedPlatform::InputBox(const std::string& prompt) {
   prompts.push_back(prompt);
+  now += input_box_seconds;
+  if (now >= 86400.0) now -= 86400.0;
   if (input_answers.empty()) {
     ADD_FAILURE() << "unexpected input box: " << prompt;
     return "";

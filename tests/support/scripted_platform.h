@@ -35,6 +35,8 @@ class ScriptedPlatform : public Platform {
   // The clock: `now` is returned, then advanced by `clock_step`.
   double now = 36000.0;
   double clock_step = 0.0;
+  // How long the user takes to answer an input box: the clock moves on by this much.
+  double input_box_seconds = 0.0;
 
   void MessageBox(const std::string& text) override;
   std::string InputBox(const std::string& prompt) override;

@@ -12,7 +12,8 @@ namespace marrowlock {
 
 class QtPlatform;
 
-// The help window `MLHelp`: a read-only text area, drawn from ProgramState::MLHelp.
+// The help window `MLHelp`: a read-only text area, drawn from ProgramState::MLHelp,
+// wide enough for the help text's lines of 80 characters.
 class HelpView : public QWidget {
  public:
   HelpView(QtPlatform& platform, ProgramState& s);
@@ -23,13 +24,18 @@ class HelpView : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
+  // The width at which a line of 80 characters fits without being broken.
+  int FittingWidth();
+
   QtPlatform& platform_;
   ProgramState& s_;
   QPlainTextEdit* text1_;
   ShownText shown_;
   bool closing_ = false;
+  bool sized_ = false;
 };
 
 }  // namespace marrowlock

@@ -6,10 +6,13 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QResizeEvent>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -18,6 +21,7 @@
 #include <cstring>
 
 #include "frontends/qt/app_icon.h"
+#include "frontends/qt/elided_label.h"
 #include "frontends/qt/qt_platform.h"
 #include "frontends/qt/text_conversion.h"
 #include "frontends/qt/toolbar_icons.h"
@@ -34,13 +38,16 @@ QPlainTextEdit* MakeTextArea(const char* name, bool read_only) {
   auto* edit = new QPlainTextEdit;
   edit->setObjectName(QLatin1String(name));
   edit->setReadOnly(read_only);
+  // Tab moves on to the next control, so that the keyboard reaches every one; Text1
+  // takes a tab character with Ctrl+Tab.
+  edit->setTabChangesFocus(true);
   edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   if (read_only) edit->setUndoRedoEnabled(false);
   return edit;
 }
 
-QLabel* MakeLabel(const QString& name) {
-  auto* label = new QLabel;
+QLabel* MakeLabel(const QString& name, bool may_be_cut = false) {
+  QLabel* label = may_be_cut ? new ElidedLabel : new QLabel;
   label->setObjectName(name);
   label->setTextFormat(Qt::PlainText);
   return label;
@@ -94,14 +101,20 @@ MainWindowView::MainWindowView(QtPlatform& platform, ProgramState& s)
   setObjectName(QStringLiteral("Form1"));
   setWindowIcon(AppIcon());
   for (size_t i = 0; i < labels_.size(); ++i) {
-    labels_[i] = MakeLabel(QStringLiteral("Label%1").arg(i + 1));
+    const int number = static_cast<int>(i) + 1;
+    // The status line and the two file names may be longer than their room.
+    labels_[i] =
+        MakeLabel(QStringLiteral("Label%1").arg(number), number == 1 || number == 5 || number == 6);
   }
   progress_->setObjectName(QStringLiteral("ProgressBar1"));
+  progress_->setAccessibleName(QStringLiteral("Progress"));
+  encoding_status_->setAccessibleDescription(QStringLiteral("Encoding of the text"));
   progress_->setRange(0, 100);
   BuildLayout();
   BuildMenus();
   BuildToolbar();
   connect(text1_, &QPlainTextEdit::textChanged, this, [this] { Text1Edited(); });
+  text1_->installEventFilter(this);
   resize(760, 600);
   Draw();
 }
@@ -139,6 +152,9 @@ void MainWindowView::BuildLayout() {
   statusBar()->addWidget(label(1), 1);
   statusBar()->addWidget(progress_);
   statusBar()->addPermanentWidget(encoding_status_);
+  // Even the narrowest window leaves the status line room for a few words, which
+  // it cuts visibly (ElidedLabel) when they do not fit.
+  label(1)->setMinimumWidth(16 * label(1)->fontMetrics().averageCharWidth());
 }
 
 void MainWindowView::BuildMenus() {
@@ -165,7 +181,7 @@ void MainWindowView::BuildMenus() {
     if (row.menu.separator_before) place->addSeparator()->setObjectName(QStringLiteral("SepBar"));
     // The key stands after a tab, where the menu shows it at the right as a hint: it
     // is no shortcut of the entry, for the keyboard table alone acts on keys.
-    QString caption = QString::fromLatin1(row.menu.caption);
+    QString caption = QString::fromUtf8(row.menu.caption);
     std::string key = KeyText(row.key);
     if (!key.empty()) caption += QLatin1Char('\t') + QString::fromStdString(key);
     QAction* action = place->addAction(caption);
@@ -190,7 +206,7 @@ void MainWindowView::BuildMenus() {
 }
 
 void MainWindowView::BuildToolbar() {
-  toolbar_ = addToolBar(QStringLiteral("Toolbar1"));
+  toolbar_ = addToolBar(QStringLiteral("Toolbar"));
   toolbar_->setObjectName(QStringLiteral("Toolbar1"));
   toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   toolbar_->setIconSize(QSize(kToolbarIconSize, kToolbarIconSize));
@@ -201,6 +217,8 @@ void MainWindowView::BuildToolbar() {
                                           QString::fromLatin1(b.caption));
     action->setObjectName(QLatin1String(b.key));
     action->setToolTip(QString::fromLatin1(b.tooltip));
+    // A toolbar's buttons take no focus of their own in Qt; here Tab reaches them.
+    toolbar_->widgetForAction(action)->setFocusPolicy(Qt::TabFocus);
     connect(action, &QAction::triggered, this, [this, position] {
       platform_.RunHandler([this, position] { OnToolbar(s_, position); });
     });
@@ -233,7 +251,8 @@ void MainWindowView::Draw() {
   for (const auto& [action, encoding] : encoding_entries_) {
     action->setChecked(s_.Text1Encoding == encoding);
   }
-  DrawLabel(encoding_status_, QString::fromLatin1(EncodingName(s_.Text1Encoding)), true);
+  // Binary mode shows no text, so no encoding either.
+  DrawLabel(encoding_status_, QString::fromLatin1(EncodingName(s_.Text1Encoding)), !s_.BinaryMode);
 
   if (f.Visible && !isVisible()) show();
   if (!f.Visible && isVisible()) hide();
@@ -259,7 +278,8 @@ void MainWindowView::DrawText1() {
   } else if (encoding != shown1_.encoding()) {
     // What the user typed stays as the window shows it, written in the new encoding.
     bool lossy = false;
-    std::string typed = DisplayToBytes(text1_->document()->toRawText(), encoding, &lossy);
+    std::string typed =
+        DisplayToBytes(text1_->document()->toRawText(), encoding, &lossy, LineBreakOf(bytes));
     shown1_.Edited(typed, encoding);
     s_.Form1.Text1.Text = std::move(typed);
     s_.Text1Unencodable = lossy;
@@ -276,12 +296,56 @@ void MainWindowView::DrawLabels() {
   auto [pair, pal] = KeyHeadings(f.Label4.Caption);
   DrawLabel(label(4), pair, f.Label4.Visible);
   DrawLabel(pal_heading_, pal, f.Label4.Visible);
+
+  // Screen readers name each text area by the heading the eye reads above it.
+  const std::pair<QPlainTextEdit*, QLabel*> named[] = {
+      {text1_, label(2)}, {text2_, label(3)}, {text3_, label(4)}, {text4_, pal_heading_}};
+  for (const auto& [area, heading] : named) {
+    if (area->accessibleName() != heading->text()) area->setAccessibleName(heading->text());
+  }
+}
+
+void MainWindowView::AlignStatusLine() {
+  // The status bar sets its widgets close to the window's edge; the status line's
+  // text starts where the headings above it start.
+  QLabel* status = label(1);
+  const int heading = label(2)->mapTo(this, label(2)->contentsRect().topLeft()).x();
+  const int box = status->mapTo(this, QPoint(0, 0)).x();
+  const int indent = std::max(0, heading - box);
+  if (status->contentsMargins().left() != indent) status->setContentsMargins(indent, 0, 0, 0);
+}
+
+void MainWindowView::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // The window is no narrower than its status bar, so that the status line, the
+  // progress bar and the encoding all stay in view.
+  setMinimumWidth(std::max(minimumSizeHint().width(), statusBar()->minimumSizeHint().width()));
+  AlignStatusLine();
+}
+
+void MainWindowView::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  AlignStatusLine();
+}
+
+bool MainWindowView::eventFilter(QObject* watched, QEvent* event) {
+  // Tab moves the focus on; Ctrl+Tab types the tab character into Text1.
+  if (watched == text1_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab &&
+      static_cast<QKeyEvent*>(event)->modifiers() == Qt::ControlModifier) {
+    if (!text1_->isReadOnly()) text1_->insertPlainText(QStringLiteral("\t"));
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindowView::Text1Edited() {
   if (drawing_ || closing_) return;
+  // Only what the user changed is written anew: the rest keeps its bytes, its line
+  // breaks included, even where the encoding in force shows no character for them.
   bool lossy = false;
-  std::string bytes = DisplayToBytes(text1_->document()->toRawText(), s_.Text1Encoding, &lossy);
+  std::string bytes =
+      EditedBytes(shown1_.shown(), text1_->document()->toRawText(), s_.Text1Encoding, &lossy);
   shown1_.Edited(bytes, s_.Text1Encoding);
   s_.Form1.Text1.Text = std::move(bytes);
   s_.Text1Unencodable = lossy;

@@ -45,8 +45,12 @@ class MainWindowView : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void AlignStatusLine();
   void BuildLayout();
   void BuildMenus();
   void BuildToolbar();

@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "state/program_state.h"
 
+class QFileDialog;
 class QWidget;
 
 namespace marrowlock {
@@ -67,6 +68,7 @@ class QtPlatform : public Platform {
   void MessageBox(const std::string& text) override;
   std::string InputBox(const std::string& prompt) override;
   std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;
+  std::optional<NewKeyAnswer> AskNewKey(const NewKeyRequest& request) override;
   void Redraw() override;
   void ProcessEvents() override;
   void WaitForEvents() override;
@@ -91,5 +93,15 @@ class QtPlatform : public Platform {
   std::deque<std::string> input_answers_;
   std::deque<std::optional<std::string>> file_answers_;
 };
+
+// The setup dialog's drives: "/", the home folder, then the removable media mounted
+// under /media or /run/media, out of the mount points `mount_points` (in which bind
+// mounts and the system's own file systems are left out).
+std::vector<std::string> UserPlaces(const std::string& home,
+                                    const std::vector<std::string>& mount_points);
+
+// Sizes Qt's own file dialog, and its columns, so that Name, Size, Type and Date
+// Modified all show whole.
+void FitFileDialog(QFileDialog& dialog);
 
 }  // namespace marrowlock

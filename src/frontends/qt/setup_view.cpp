@@ -12,6 +12,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "app/make_key.h"
 #include "files/setup_dialog.h"
 #include "frontends/qt/app_icon.h"
 #include "frontends/qt/qt_platform.h"
@@ -38,12 +39,14 @@ SetupView::SetupView(QtPlatform& platform, ProgramState& s)
     : platform_(platform),
       s_(s),
       label1_(new QLabel),
+      label2_(new QLabel),
       path_(new QLabel),
       drive1_(new QComboBox),
       dir1_(new QListWidget),
       file1_(new QListWidget),
       ok_(new QPushButton(QStringLiteral("OK"))),
-      cancel_(new QPushButton(QStringLiteral("Cancel"))) {
+      cancel_(new QPushButton(QStringLiteral("Cancel"))),
+      make_key_(new QPushButton(QString::fromUtf8("Make a &new key\u2026"))) {
   setObjectName(QStringLiteral("Dialog"));
   setWindowIcon(AppIcon());
   setModal(false);
@@ -53,6 +56,16 @@ SetupView::SetupView(QtPlatform& platform, ProgramState& s)
   file1_->setObjectName(QStringLiteral("File1"));
   ok_->setObjectName(QStringLiteral("OKButton"));
   cancel_->setObjectName(QStringLiteral("CancelButton"));
+  make_key_->setObjectName(QStringLiteral("MakeKeyButton"));
+  make_key_->setAutoDefault(false);
+  label2_->setObjectName(QStringLiteral("Label2"));
+  // What screen readers call the lists, which have no caption of their own.
+  drive1_->setAccessibleName(QStringLiteral("Drive"));
+  dir1_->setAccessibleName(QStringLiteral("Folders"));
+  file1_->setAccessibleName(QStringLiteral("Key files"));
+  path_->setObjectName(QStringLiteral("Path"));
+  label2_->setTextFormat(Qt::PlainText);
+  label2_->setWordWrap(true);
   ok_->setDefault(true);
 
   auto* grid = new QGridLayout(this);
@@ -61,12 +74,14 @@ SetupView::SetupView(QtPlatform& platform, ProgramState& s)
   grid->addWidget(dir1_, 2, 0);
   grid->addWidget(file1_, 1, 1, 2, 1);
   grid->addWidget(path_, 3, 0, 1, 2);
+  grid->addWidget(label2_, 4, 0, 1, 2);
   path_->setTextFormat(Qt::PlainText);
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(make_key_);
   buttons->addStretch(1);
   buttons->addWidget(ok_);
   buttons->addWidget(cancel_);
-  grid->addLayout(buttons, 4, 0, 1, 2);
+  grid->addLayout(buttons, 5, 0, 1, 2);
   resize(560, 380);
 
   connect(drive1_, &QComboBox::activated, this, [this](int index) {
@@ -88,6 +103,8 @@ SetupView::SetupView(QtPlatform& platform, ProgramState& s)
   connect(ok_, &QPushButton::clicked, this,
           [this] { platform_.RunHandler([this] { SetupOk(s_); }); });
   connect(cancel_, &QPushButton::clicked, this, [this] { reject(); });
+  connect(make_key_, &QPushButton::clicked, this,
+          [this] { platform_.RunHandler([this] { MakeKeyInSetupDialog(s_); }); });
 }
 
 void SetupView::DirectoryActivated(int row) {
@@ -106,7 +123,10 @@ void SetupView::Draw() {
   const SetupDialog& d = s_.Dialog;
   setWindowTitle(CaptionText(d.Caption));
   label1_->setText(CaptionText(d.Label1.Caption));
+  file1_->setAccessibleDescription(label1_->text());
   label1_->setVisible(d.Label1.Visible);
+  label2_->setText(CaptionText(d.Label2.Caption));
+  label2_->setVisible(d.Label2.Visible);
 
   if (d.Drives != shown_drives_) {
     QSignalBlocker block(drive1_);

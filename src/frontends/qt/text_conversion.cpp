@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringConverter>
+#include <algorithm>
 
 namespace marrowlock {
 
@@ -21,6 +22,40 @@ constexpr size_t kParagraphBytes = 4096;
 constexpr size_t kNoBreak = static_cast<size_t>(-1);
 
 bool IsBreak(char b) { return b == '\r' || b == '\n'; }
+
+// The characters a text area holds for a line break: a new paragraph (LF in plain
+// text, U+2029 in the document's raw text) or a break inside one.
+bool IsBreakUnit(char16_t u) {
+  return u == u'\n' || u == kLineSeparator || u == kParagraphSeparator;
+}
+
+// Where the character that TextAreaText shows as the `unit`-th UTF-16 unit of the
+// whole of `bytes` starts; bytes.size() for the unit after the last.
+// REQUIRES: `unit` does not fall inside a surrogate pair.
+size_t ByteOfUnit(std::string_view bytes, qsizetype unit, TextEncoding encoding) {
+  size_t pos = 0;
+  for (qsizetype seen = 0; seen < unit && pos < bytes.size(); ++seen) {
+    const unsigned char b = static_cast<unsigned char>(bytes[pos]);
+    if (b == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') {
+      pos += 2;
+    } else if (b < 0x80) {
+      ++pos;
+    } else if (DecodeCharacter(bytes, &pos, encoding) >= 0x10000) {
+      ++seen;  // shown as two units
+    }
+  }
+  return pos;
+}
+
+// Joins pieces of a text so that the line breaks shown stay apart: a lone CR that
+// meets an LF at the seam would read as one CR LF, so the CR becomes a CR LF of its
+// own.
+void AppendKeepingBreaks(std::string* bytes, std::string_view piece) {
+  if (!bytes->empty() && bytes->back() == '\r' && !piece.empty() && piece.front() == '\n') {
+    bytes->push_back('\n');
+  }
+  bytes->append(piece);
+}
 
 // Where the last line break before `from` starts, when it lies close enough to
 // decide whether a break at or after `from` shares its stretch.
@@ -77,15 +112,16 @@ QString TextAreaText(std::string_view bytes, size_t from, TextEncoding encoding)
   return text;
 }
 
-std::string DisplayToBytes(const QString& text, TextEncoding encoding, bool* lossy) {
+std::string DisplayToBytes(const QString& text, TextEncoding encoding, bool* lossy,
+                           std::string_view line_break) {
   std::string bytes;
   bytes.reserve(static_cast<size_t>(text.size()));
   const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
   const qsizetype size = text.size();
   for (qsizetype i = 0; i < size; ++i) {
     const char16_t u = units[i];
-    if (u == u'\n' || u == kLineSeparator || u == kParagraphSeparator) {
-      bytes += "\r\n";
+    if (IsBreakUnit(u)) {
+      bytes += line_break;
     } else if (u < 0x80) {
       bytes.push_back(static_cast<char>(u));
     } else if (u == kNulSymbol) {
@@ -98,6 +134,39 @@ std::string DisplayToBytes(const QString& text, TextEncoding encoding, bool* los
       if (!AppendCharacter(c, encoding, &bytes) && lossy) *lossy = true;
     }
   }
+  return bytes;
+}
+
+std::string_view LineBreakOf(std::string_view bytes) {
+  size_t at = bytes.find_first_of("\r\n");
+  if (at == std::string_view::npos) return "\r\n";
+  if (bytes[at] == '\n') return "\n";
+  return at + 1 < bytes.size() && bytes[at + 1] == '\n' ? "\r\n" : "\r";
+}
+
+std::string EditedBytes(std::string_view before, const QString& text, TextEncoding encoding,
+                        bool* lossy) {
+  const QString was = TextAreaText(before, 0, encoding);
+  const char16_t* a = reinterpret_cast<const char16_t*>(was.utf16());
+  const char16_t* b = reinterpret_cast<const char16_t*>(text.utf16());
+  auto same = [](char16_t x, char16_t y) { return x == y || (IsBreakUnit(x) && IsBreakUnit(y)); };
+  const qsizetype shorter = std::min(was.size(), text.size());
+  qsizetype head = 0;
+  while (head < shorter && same(a[head], b[head])) ++head;
+  // A character of two units is kept whole or written anew whole.
+  if (head > 0 && head < was.size() && QChar::isLowSurrogate(a[head])) --head;
+  qsizetype tail = 0;
+  while (tail < shorter - head && same(a[was.size() - 1 - tail], b[text.size() - 1 - tail])) {
+    ++tail;
+  }
+  if (tail > 0 && QChar::isLowSurrogate(a[was.size() - tail])) --tail;
+
+  const size_t head_end = ByteOfUnit(before, head, encoding);
+  const size_t tail_start = ByteOfUnit(before, was.size() - tail, encoding);
+  std::string bytes(before.substr(0, head_end));
+  AppendKeepingBreaks(&bytes, DisplayToBytes(text.mid(head, text.size() - tail - head), encoding,
+                                             lossy, LineBreakOf(before)));
+  AppendKeepingBreaks(&bytes, before.substr(tail_start));
   return bytes;
 }
 

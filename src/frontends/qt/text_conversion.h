@@ -27,9 +27,23 @@ inline QString BytesToDisplay(std::string_view bytes,
 }
 
 // The bytes of text the user typed, in `encoding`: each line break (LF, U+2028,
-// U+2029) becomes CR LF, U+2400 a NUL byte, every other character its bytes. A
-// character that windows-1252 has no byte for becomes '?' and sets *lossy.
-std::string DisplayToBytes(const QString& text, TextEncoding encoding, bool* lossy);
+// U+2029) becomes `line_break`, U+2400 a NUL byte, every other character its bytes.
+// A character that windows-1252 has no byte for becomes '?' and sets *lossy.
+std::string DisplayToBytes(const QString& text, TextEncoding encoding, bool* lossy,
+                           std::string_view line_break = "\r\n");
+
+// The line break a text uses, which lines typed into it get too: its first one (CR
+// LF, LF or a lone CR); CR LF for a text without any.
+std::string_view LineBreakOf(std::string_view bytes);
+
+// The bytes of a text area after the user changed it: `before` are the bytes it
+// showed, read in `encoding`, and `text` the characters it holds now. The characters
+// the change left in place keep their bytes, whatever they were (line breaks of any
+// kind, bytes that UTF-8 shows as U+FFFD); only the characters between the first and
+// the last one that differ are written anew, as DisplayToBytes writes them with the
+// text's own line break, so no edit rewrites bytes the user did not touch.
+std::string EditedBytes(std::string_view before, const QString& text, TextEncoding encoding,
+                        bool* lossy);
 
 // Captions and messages: they mostly hold file names, which are UTF-8 on this
 // system; bytes that are not valid UTF-8 are shown through the code page.

@@ -32,12 +32,54 @@ void DrawKey(QPainter& p) {
   p.drawPath(key);
 }
 
-QPixmap KeyPixmap(int pixels) {
+// A page with lines of writing, and a pencil across it that writes a new name: a
+// picture of its own, since themes give Save As the very picture of Save and the
+// style's fallback is a page too pale to see.
+void DrawRename(QPainter& p) {
+  p.setRenderHint(QPainter::Antialiasing);
+  QPainterPath page;
+  page.moveTo(10, 4);
+  page.lineTo(38, 4);
+  page.lineTo(50, 16);
+  page.lineTo(50, 60);
+  page.lineTo(10, 60);
+  page.closeSubpath();
+  p.setPen(QPen(QColor(0x3c, 0x4a, 0x5c), 3));
+  p.setBrush(QColor(0xf2, 0xf5, 0xf9));
+  p.drawPath(page);
+  p.setPen(QPen(QColor(0x6b, 0x7b, 0x8f), 3, Qt::SolidLine, Qt::RoundCap));
+  for (int y : {22, 31, 40}) p.drawLine(17, y, 42, y);
+
+  p.translate(40, 44);
+  p.rotate(-45);
+  QPainterPath body;
+  body.addRect(QRectF(-4, -7, 30, 14));
+  p.setPen(QPen(QColor(0x7a, 0x45, 0x0e), 2.5));
+  p.setBrush(QColor(0xe8, 0x9a, 0x2c));
+  p.drawPath(body);
+  QPainterPath tip;
+  tip.moveTo(-4, -7);
+  tip.lineTo(-18, 0);
+  tip.lineTo(-4, 7);
+  tip.closeSubpath();
+  p.setBrush(QColor(0xf3, 0xd9, 0xae));
+  p.drawPath(tip);
+  p.setBrush(QColor(0x20, 0x20, 0x20));
+  p.setPen(Qt::NoPen);
+  QPainterPath point;
+  point.moveTo(-13, -2.5);
+  point.lineTo(-18, 0);
+  point.lineTo(-13, 2.5);
+  point.closeSubpath();
+  p.drawPath(point);
+}
+
+QPixmap DrawnPixmap(int pixels, void (*draw)(QPainter&)) {
   QPixmap pixmap(pixels, pixels);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
   p.scale(pixels / 64.0, pixels / 64.0);
-  DrawKey(p);
+  draw(p);
   return pixmap;
 }
 
@@ -68,7 +110,6 @@ constexpr Picture kPictures[] = {
     {"load", "document-open", QStyle::SP_DialogOpenButton},
     {"clear", "edit-clear", QStyle::SP_DialogResetButton},
     {"save", "document-save", QStyle::SP_DialogSaveButton},
-    {"rename", "document-save-as", QStyle::SP_FileLinkIcon},
     {"encrypt", "document-encrypt", QStyle::SP_ArrowUp},
     {"decrypt", "document-decrypt", QStyle::SP_ArrowDown},
     {"binary", "view-list-details", QStyle::SP_FileDialogContentsView},
@@ -80,8 +121,8 @@ constexpr Picture kPictures[] = {
 QIcon ToolbarIcon(const QStyle& style, const std::string& key, int size) {
   QIcon icon;
   for (int pixels : {size, 2 * size}) {
-    if (key == "newkey") {
-      icon.addPixmap(KeyPixmap(pixels));
+    if (key == "newkey" || key == "rename") {
+      icon.addPixmap(DrawnPixmap(pixels, key == "newkey" ? DrawKey : DrawRename));
       continue;
     }
     for (const Picture& picture : kPictures) {

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "state/encoding_choice.h"
 #include "window_fixture.h"
 
 namespace marrowlock {
@@ -20,6 +21,12 @@ class EncodingTest : public WindowTest {
     return FileExists(dir / name) ? ReadFile(dir / name) : "(not saved)";
   }
   QString Status() { return window().encoding_status()->text(); }
+  void Load(const std::string& bytes) {
+    WriteFile(dir / "loaded.txt", bytes);
+    platform.SetNextFileAnswer(dir / "loaded.txt");
+    Trigger("menuFileLoad");
+    ASSERT_EQ(s.Form1.Text1.Text, bytes.substr(0, 32000));
+  }
 };
 
 const std::string kUtf8Text = "caf\xC3\xA9 \xE2\x80\x93 na\xC3\xAFve";  // café – naïve
@@ -53,11 +60,66 @@ TEST_F(EncodingTest, AWindows1252FileOfAnOlderVersionLoadsAndSavesUnchanged) {
   EXPECT_EQ(text1()->toPlainText(), QString::fromUtf8("café – naïve, old style"));
   EXPECT_EQ(Status(), "Western (windows-1252)");
   EXPECT_EQ(SaveText("copy.txt"), kWesternText);
+}
 
-  // Read as UTF-8 its stray bytes show as replacement characters, and are still saved as they were.
+// Shown as UTF-8, its bytes would be U+FFFD, and a keystroke would have written that
+// character's bytes over every one of them.
+TEST_F(EncodingTest, AWindows1252TextIsNotShownAsUtf8AndAKeystrokeKeepsItsBytes) {
+  WriteFile(dir / "old.txt", kWesternText);
+  platform.SetNextFileAnswer(dir / "old.txt");
+  Trigger("menuFileLoad");
   Trigger("menuOptionsEncodingUnicode");
-  EXPECT_EQ(text1()->toPlainText(), QString::fromUtf8("caf\uFFFD \uFFFD na\uFFFDve, old style"));
-  EXPECT_EQ(SaveText("copy2.txt"), kWesternText);
+  EXPECT_EQ(LastMessage(), kNotUtf8Message);
+  EXPECT_EQ(Status(), "Western (windows-1252)");
+  EXPECT_TRUE(Action("menuOptionsEncodingWestern")->isChecked());
+  EXPECT_FALSE(Action("menuOptionsEncodingUnicode")->isChecked());
+  EXPECT_EQ(text1()->toPlainText(), QString::fromUtf8("café – naïve, old style"));
+
+  text1()->moveCursor(QTextCursor::End);
+  TypeCharacters(text1(), "!");
+  EXPECT_EQ(SaveText("edited.txt"), kWesternText + "!");
+}
+
+TEST_F(EncodingTest, KeystrokesInAUtf8TextCutShortKeepTheBytesOfItsLastCharacter) {
+  // The 32000 bytes shown begin with "é" and end with the first two bytes of "–".
+  std::string text = "\xC3\xA9" + std::string(31996, 'a') + "\xE2\x80\x93 and more";
+  WriteFile(dir / "long.txt", text);
+  platform.SetNextFileAnswer(dir / "long.txt");
+  Trigger("menuFileLoad");
+  ASSERT_EQ(Status(), "Unicode (UTF-8)");
+  ASSERT_TRUE(text1()->toPlainText().endsWith(QString::fromUtf8("a\uFFFD\uFFFD")));
+
+  text1()->moveCursor(QTextCursor::Start);
+  TypeCharacters(text1(), QString::fromUtf8("é"));
+  EXPECT_EQ(SaveText("start.txt"), "\xC3\xA9" + text.substr(0, 32000));
+
+  // Its start is valid UTF-8, so it may go to windows-1252 and back.
+  platform.messages.clear();
+  Load(text);
+  Trigger("menuOptionsEncodingWestern");
+  Trigger("menuOptionsEncodingUnicode");
+  EXPECT_EQ(Status(), "Unicode (UTF-8)");
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].rfind("Overlarge file", 0), 0u);
+}
+
+// A loaded text keeps the line breaks it came with; new text gets CR LF.
+TEST_F(EncodingTest, EditedTextsKeepTheirLineBreaksAndClearStartsAnewInWindows1252) {
+  Load("first\nsecond\n");
+  text1()->moveCursor(QTextCursor::End);
+  Press(Qt::Key_T);
+  Press(Qt::Key_Return);
+  Press(Qt::Key_U);
+  EXPECT_EQ(SaveText("lf.txt"), "first\nsecond\nt\nu");
+
+  Load("caf\xC3\xA9\r\n");
+  ASSERT_EQ(Status(), "Unicode (UTF-8)");
+  Trigger("menuTextClear");
+  EXPECT_EQ(Status(), "Western (windows-1252)");
+  TypeCharacters(text1(), QString::fromUtf8("café"));
+  Press(Qt::Key_Return);
+  Press(Qt::Key_X);
+  EXPECT_EQ(SaveText("new.txt"), "caf\xE9\r\nx");
 }
 
 TEST_F(EncodingTest, TypedTextIsWrittenInTheEncodingInForceAndKeepsItsCharactersOnASwitch) {

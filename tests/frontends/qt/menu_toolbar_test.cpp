@@ -19,14 +19,15 @@ TEST_F(MenuTest, EntriesCarryTheirCaptionsAndKeyHintsButNoShortcuts) {
       {"menuFileExit", "e&Xit\tAlt+X"},
       {"menuKeyOpenNewKey", "&New key\tAlt+N"},
       {"menuKeyNewDefaultKey", "&Modify Defaults\tAlt+M"},
+      {"menuKeyMakeNewKey", "Ma&ke a new key\u2026"},
       {"menuTextClear", "&Clear\tAlt+C"},
       {"menuTextSave", "&Save\tAlt+S"},
       {"menuOptionsBinaryMode", "&BinaryMode\tAlt+B"},
-      {"menuOptionsEncodingWestern", "Western (windows-1252)"},
-      {"menuOptionsEncodingUnicode", "Unicode (UTF-8)"},
+      {"menuOptionsEncodingWestern", "&Western (windows-1252)"},
+      {"menuOptionsEncodingUnicode", "&Unicode (UTF-8)"},
       {"menuHelpReadHelpfile", "&Read Helpfile\tF1"}};
   for (const auto& [name, caption] : entries) {
-    EXPECT_EQ(Action(name)->text(), caption);
+    EXPECT_EQ(Action(name)->text(), QString::fromUtf8(caption));
     EXPECT_TRUE(Action(name)->shortcut().isEmpty()) << name;
   }
   EXPECT_EQ(window().windowTitle(), "Marrowlock 2003 vers. 1.1.0");

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
+#include <unistd.h>
 #include <QImage>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTextBlock>
+
 #include <cstdlib>
 
 #include "frontends/qt/help_view.h"
@@ -55,6 +57,23 @@ TEST_F(WindowTest, Screenshot) {
   help->text1()->verticalScrollBar()->setValue(keys.blockNumber() - 2);
   QTest::qWait(300);
   ASSERT_TRUE(help->grab().save(help_picture, "PNG"));
+
+  // The setup dialog as a first start meets it, in a folder without keys, with the
+  // "-setup" picture beside the others.
+  QString setup_picture = help_picture;
+  setup_picture.replace(QLatin1String("-help.png"), QLatin1String("-setup.png"));
+  std::filesystem::create_directories(dir / "empty");
+  ASSERT_EQ(::chdir((dir / "empty").c_str()), 0);
+  WriteSettingsFile(dir / "empty", "gone.mlk");
+  bool saved = false;
+  QTimer::singleShot(0, [&] {
+    SetupView* setup = platform.setup_dialog();
+    QTest::qWait(300);
+    saved = setup->grab().save(setup_picture, "PNG");
+    setup->cancel_button()->click();
+  });
+  Trigger("menuKeyNewDefaultKey");
+  EXPECT_TRUE(saved);
 }
 
 }  // namespace

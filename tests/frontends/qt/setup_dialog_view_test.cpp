@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
+
+#include "frontends/qt/new_key_dialog.h"
 
 #include "window_fixture.h"
 
@@ -82,6 +85,43 @@ TEST_F(SetupDialogViewTest, OkWithASelectedKeyInTheSameFolderChangesNothing) {
     dialog().ok_button()->click();
   });
   EXPECT_TRUE(platform.messages.empty());
+}
+
+// A first start meets a folder without keys: the dialog says where keys come from,
+// and makes one there.
+TEST_F(SetupDialogViewTest, MakeANewKeyWritesAKeyIntoTheFolderShownAndSelectsIt) {
+  ModifyDefaultsWith([this] {
+    EXPECT_NE(dialog().findChild<QLabel*>("Label2")->text().indexOf("marrowlock-keygen"), -1);
+    EXPECT_EQ(dialog().make_key_button()->text(), QString::fromUtf8("Make a &new key\u2026"));
+    QListWidget* dirs = dialog().directory_list();
+    dirs->setCurrentItem(dirs->findItems("[keys]", Qt::MatchExactly).front());
+    QTest::keyClick(dirs, Qt::Key_Return);
+
+    platform.SetNextInputAnswer("fresh");
+    platform.SetNextInputAnswer("8");
+    dialog().make_key_button()->click();
+    ASSERT_NE(dialog().file_list()->currentItem(), nullptr);
+    EXPECT_EQ(dialog().file_list()->currentItem()->text(), "fresh.mlk");
+    EXPECT_TRUE(dialog().isVisible());
+    dialog().ok_button()->click();
+  });
+  EXPECT_EQ(ReadFile(dir / "keys/fresh.mlk").size(), 16u);
+  std::optional<Settings> settings = ReadSettingsFile();
+  ASSERT_TRUE(settings);
+  EXPECT_EQ(settings->KeyDirectory, dir / "keys");
+  EXPECT_EQ(settings->DefaultKeyName, "fresh.mlk");
+}
+
+TEST(NewKeyDialogTest, AsksForANameAndOffersTheBlockLengthsWithSixteenChosen) {
+  NewKeyDialog dialog(nullptr, NewKeyRequest{"/keys", {1, 2, 4, 8, 16, 256}, 16});
+  EXPECT_EQ(dialog.length_list()->count(), 6);
+  EXPECT_EQ(dialog.length_list()->currentText(), "16 bytes");
+  EXPECT_FALSE(dialog.ok_button()->isEnabled()) << "no key without a name";
+  QTest::keyClicks(dialog.name_field(), "travel");
+  EXPECT_TRUE(dialog.ok_button()->isEnabled());
+  dialog.length_list()->setCurrentIndex(5);
+  EXPECT_EQ(dialog.Answer().Name, "travel");
+  EXPECT_EQ(dialog.Answer().BlockLength, 256);
 }
 
 }  // namespace

@@ -57,6 +57,49 @@ TEST(TextConversion, ALongTextKeepsManyLinesInOneParagraphYetShowsEveryLine) {
   EXPECT_EQ(BytesToDisplay("one\r\ntwo\r\nthree"), "one\ntwo\nthree");
 }
 
+// An edit rewrites only the characters it changed: whatever bytes the rest of the
+// text had, line breaks and bytes without a character included, stay as they were.
+TEST(TextConversion, AnEditKeepsTheBytesOfEverythingItDidNotChange) {
+  struct Row {
+    std::string before;
+    TextEncoding encoding;
+    QString now;
+    std::string expected;
+    const char* why;
+  };
+  const Row rows[] = {
+      {"caf\xE9 na\xEFve", kUtf8, QString::fromUtf8("caf\uFFFD na\uFFFDveX"), "caf\xE9 na\xEFveX",
+       "bytes shown as U+FFFD survive typing at the end"},
+      {"caf\xE9 na\xEFve", kUtf8, QString::fromUtf8("caf\uFFFD ün\uFFFDve"),
+       "caf\xE9 \xC3\xBCn\xEFve", "and typing between them, in UTF-8"},
+      {"caf\xE9", kUtf8, QString::fromUtf8("cafe"), "cafe", "a replaced U+FFFD is gone"},
+      {"one\ntwo\n", kWestern, "one\ntwo\nthree\nfour", "one\ntwo\nthree\nfour",
+       "an LF text gets LF"},
+      {"one\r\ntwo", kWestern, "one\nTWO\nthree", "one\r\nTWO\r\nthree", "a CR LF text CR LF"},
+      {"a\rb", kWestern, "a\nb\nc", "a\rb\rc", "a CR text CR"},
+      {"a\nb\r\nc\rd", kWestern, "a\nb\nc\nd!", "a\nb\r\nc\rd!", "mixed breaks are kept"},
+      {"", kWestern, "x\ny", "x\r\ny", "an empty box gets CR LF"},
+      {"a\rb\nc", kWestern, "a\n\nc", "a\r\n\nc", "a lone CR meeting an LF stays apart"},
+      {"x\xF0\x9F\x94\x91y", kUtf8, QString::fromUtf8("x\U0001F513y"), "x\xF0\x9F\x94\x93y",
+       "a character of two units is written whole"},
+      {std::string("a\0b", 3), kWestern, QString::fromUtf8("a\u2400bc"), std::string("a\0bc", 4),
+       "a NUL stays a NUL"},
+  };
+  for (const Row& row : rows) {
+    bool lossy = false;
+    EXPECT_EQ(EditedBytes(row.before, row.now, row.encoding, &lossy), row.expected) << row.why;
+    EXPECT_FALSE(lossy) << row.why;
+    // Nothing changed, nothing rewritten.
+    EXPECT_EQ(
+        EditedBytes(row.before, TextAreaText(row.before, 0, row.encoding), row.encoding, &lossy),
+        row.before)
+        << row.why;
+  }
+  bool lossy = false;
+  EXPECT_EQ(EditedBytes("caf\xE9", QString::fromUtf8("café ā"), kWestern, &lossy), "caf\xE9 ?");
+  EXPECT_TRUE(lossy);
+}
+
 TEST(TextConversion, CaptionsShowUtf8NamesAndOtherBytesThroughTheCodePage) {
   EXPECT_EQ(CaptionText("Decrypted file(caf\xC3\xA9.txt)"),
             QString::fromUtf8("Decrypted file(café.txt)"));
