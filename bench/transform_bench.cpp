@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "cipher/block_multiplier.h"
-#include "cipher/block_transform.h"
-#include "cipher/key_file.h"
 #include "cipher/key_inverse.h"
+#include "commands/block_transform.h"
+#include "commands/key_file.h"
 #include "quiet_platform.h"
 #include "state/program_state.h"
 

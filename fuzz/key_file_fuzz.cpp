@@ -9,7 +9,7 @@
 #include <string>
 
 #include "cipher/block_lengths.h"
-#include "cipher/key_file.h"
+#include "commands/key_file.h"
 #include "fuzz_platform.h"
 #include "platform/file_system.h"
 #include "state/program_state.h"

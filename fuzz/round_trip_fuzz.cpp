@@ -11,12 +11,13 @@
 
 #include "cipher/block_lengths.h"
 #include "cipher/key_inverse.h"
-#include "cipher/test_key.h"
 #include "commands/decrypt_command.h"
 #include "commands/encrypt_command.h"
+#include "commands/key_file.h"
 #include "fuzz_platform.h"
 #include "platform/file_system.h"
 #include "state/program_state.h"
+#include "support/test_key.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The log takes regular files only; a fresh one each time keeps it small.
   s.LogPath = FuzzFolder() + "/home/mllog.txt";
   RemoveFile(s.LogPath);
-  InstallKey(s, key);
+  SetKeyTables(s, key.pair.data(), key.pal.data(), n);
   const std::string framed = ReferenceFraming(plain, n, binary);
 
   if (binary) {

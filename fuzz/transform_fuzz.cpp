@@ -9,8 +9,8 @@
 
 #include "cipher/block_lengths.h"
 #include "cipher/block_multiplier.h"
-#include "cipher/block_transform.h"
-#include "cipher/key_file.h"
+#include "commands/block_transform.h"
+#include "commands/key_file.h"
 #include "fuzz_platform.h"
 #include "state/program_state.h"
 

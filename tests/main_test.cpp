@@ -25,19 +25,23 @@
 namespace marrowlock {
 namespace {
 
-std::string Output(const std::string& command) {
-  std::string text;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return text;
-  char buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0) text.append(buffer, got);
-  ::pclose(pipe);
-  return text;
+// The program with `environment` changed, in the test's folder; a window run that is
+// still waiting for the user after `timeout_seconds` is ended and counted as hung.
+ProgramResult RunProgram(const std::vector<std::string>& environment,
+                         const std::vector<std::string>& args = {}, double timeout_seconds = 20) {
+  ProgramRun run;
+  run.program = MARROWLOCK_BINARY;
+  run.args = args;
+  run.environment = environment;
+  run.timeout_seconds = timeout_seconds;
+  return RunToEnd(run);
 }
 
 TEST(MainTest, TheProgramItselfLinksNoQtSoBatchRunsNeedNone) {
-  std::string libraries = Output(std::string("ldd ") + MARROWLOCK_BINARY);
+  ProgramRun ldd;
+  ldd.program = "/usr/bin/ldd";
+  ldd.args = {MARROWLOCK_BINARY};
+  std::string libraries = RunToEnd(ldd).out;
   ASSERT_FALSE(libraries.empty());
   EXPECT_EQ(libraries.find("libQt"), std::string::npos) << libraries;
 }
@@ -46,40 +50,34 @@ TEST(MainTest, TheProgramItselfLinksNoQtSoBatchRunsNeedNone) {
 TEST(MainTest, AWindowRunLoadsTheModuleAndWaitsForTheUser) {
   TempDir dir;
   // With no settings the setup dialog opens and waits: the run is still going when
-  // `timeout` ends it, and nothing was said about the module.
-  std::string command = std::string("QT_QPA_PLATFORM=offscreen timeout 3 ") + MARROWLOCK_BINARY +
-                        " </dev/null >/dev/null 2>" + (dir / "err.txt");
-  int raw = std::system(command.c_str());
-  ASSERT_TRUE(WIFEXITED(raw));
-  EXPECT_EQ(WEXITSTATUS(raw), 124);
-  EXPECT_EQ(ReadFile(dir / "err.txt").find("Cannot load"), std::string::npos)
-      << ReadFile(dir / "err.txt");
+  // it is ended, and nothing was said about the module.
+  ProgramResult result = RunProgram({"QT_QPA_PLATFORM=offscreen"}, {}, 3);
+  EXPECT_TRUE(result.hung) << result.status;
+  EXPECT_EQ(result.err.find("Cannot load"), std::string::npos) << result.err;
 }
 #endif
 
 TEST(MainTest, WithoutADisplayTheProgramSaysSoAndFails) {
   TempDir dir;
-  std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '") +
-                        MARROWLOCK_BINARY + "' 2>'" + (dir / "err.txt") + "' </dev/null";
-  int status = std::system(command.c_str());
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_EQ(ReadFile(dir / "err.txt"), "No display available.\n");
+  ProgramResult result = RunProgram({"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "No display available.\n");
 }
 
 TEST(MainTest, ADisplayThatNamesNoServerIsNoDisplay) {
   TempDir dir;
   // Qt would abort on either; the program finds out first and says so.
-  for (std::string display : {std::string("DISPLAY=:987"),
-                              "WAYLAND_DISPLAY=wayland-77 XDG_RUNTIME_DIR='" + dir.path() + "'"}) {
-    SCOPED_TRACE(display);
-    std::string command =
-        "env -u DISPLAY -u WAYLAND_DISPLAY -u WAYLAND_SOCKET -u QT_QPA_PLATFORM " + display + " '" +
-        MARROWLOCK_BINARY + "' 2>'" + (dir / "err.txt") + "' </dev/null";
-    int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(ReadFile(dir / "err.txt"), "No display available.\n");
+  const std::vector<std::string> no_display = {"DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET",
+                                               "QT_QPA_PLATFORM"};
+  for (std::vector<std::string> display :
+       {std::vector<std::string>{"DISPLAY=:987"},
+        std::vector<std::string>{"WAYLAND_DISPLAY=wayland-77", "XDG_RUNTIME_DIR=" + dir.path()}}) {
+    SCOPED_TRACE(display.front());
+    std::vector<std::string> environment = no_display;
+    environment.insert(environment.end(), display.begin(), display.end());
+    ProgramResult result = RunProgram(environment);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "No display available.\n");
   }
 }
 
@@ -93,10 +91,7 @@ std::map<std::string, std::string> OnlyDisplay(const std::map<std::string, std::
 
 // Runs the program for a window, in the test's own environment.
 ProgramResult RunForWindow(double timeout_seconds = 20) {
-  ProgramRun run;
-  run.program = MARROWLOCK_BINARY;
-  run.timeout_seconds = timeout_seconds;
-  return RunToEnd(run);
+  return RunProgram({}, {}, timeout_seconds);
 }
 
 ProgramResult RunWithDisplay(const std::map<std::string, std::string>& display) {
@@ -249,11 +244,8 @@ TEST(MainTest, TheWindowTakesNoOptionsOfQtFromTheCommandLine) {
   WriteTwoByteKeySettings(dir);
   WriteFile(dir / "-reverse", "abcd");
   // "-reverse" names the file to encrypt; the window then waits for the user.
-  std::string command = std::string("QT_QPA_PLATFORM=offscreen timeout 4 '") + MARROWLOCK_BINARY +
-                        "' -reverse </dev/null >/dev/null 2>'" + (dir / "err.txt") + "'";
-  int raw = std::system(command.c_str());
-  ASSERT_TRUE(WIFEXITED(raw));
-  EXPECT_EQ(WEXITSTATUS(raw), 124) << ReadFile(dir / "err.txt");
+  ProgramResult result = RunProgram({"QT_QPA_PLATFORM=offscreen"}, {"-reverse"}, 4);
+  EXPECT_TRUE(result.hung) << result.err;
   ASSERT_TRUE(FileExists(dir / "-reverse.enc"));
   EXPECT_EQ(ReadFile(dir / "-reverse.enc"), "\x24\x26\x2a\x2c");
 }

@@ -2,9 +2,9 @@
 #include "app/command_line.h"
 
 #include "app/load_file.h"
-#include "cipher/key_file.h"
 #include "commands/decrypt_command.h"
 #include "commands/encrypt_command.h"
+#include "commands/key_file.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "state/window_commands.h"

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "cipher/block_lengths.h"
-#include "cipher/key_file.h"
 #include "cipher/key_making.h"
+#include "commands/key_file.h"
 #include "files/setup_dialog.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"

@@ -4,6 +4,7 @@
 #include "cipher/block_lengths.h"
 #include "cipher/key_inverse.h"
 #include "platform/file_system.h"
+#include "platform/paths.h"
 
 namespace marrowlock {
 
@@ -23,6 +24,17 @@ KeyFileContents ReadKeyPair(const std::string& path) {
   }
   file.Close();
   return contents;
+}
+
+std::string ForceKeyExtension(const std::string& name) {
+  const std::string folder = FolderPart(name);
+  const std::string file = FileNamePart(name);
+  const size_t first = file.find_first_not_of('.');
+  const size_t dot = first == std::string::npos ? std::string::npos : file.find('.', first);
+  if (dot == std::string::npos) return name + ".mlk";
+  if (dot + 1 == file.size()) return name + "mlk";
+  if (AsciiLower(file.substr(dot + 1)) == "mlk") return name;
+  return folder + file.substr(0, dot + 1) + "mlk";
 }
 
 }  // namespace marrowlock

@@ -8,8 +8,13 @@
 
 namespace marrowlock {
 
-// The two numbers of a key file (layout in key_file.cpp): Pair encrypts, Pal
-// decrypts; N bytes each, most significant first.
+// Key file layout (".mlk"): exactly 2N bytes, no header.
+//   offset 0  N bytes  Pair, the encrypting multiplier, big-endian
+//   offset N  N bytes  Pal, the decrypting multiplier, big-endian
+// The length alone gives N: 2, 4, 8, 16, 32 or 512 bytes for N = 1, 2, 4, 8, 16, 256.
+
+// The two numbers of a key file: Pair encrypts, Pal decrypts; N bytes each, most
+// significant first.
 struct KeyPair {
   std::vector<uint8_t> pair;
   std::vector<uint8_t> pal;
@@ -29,5 +34,12 @@ struct KeyFileContents {
 // Reads the key file at `path` exactly as named: no extension is forced and no key
 // folder applied. Throws FileError when the file cannot be opened or read.
 KeyFileContents ReadKeyPair(const std::string& path);
+
+// Forces the extension "mlk" on the file-name part of a key name, as the program
+// does before it looks a key up: the first dot of the file name starts the extension
+// ("my.old.key" opens "my.mlk"), except a leading dot, which belongs to the name. An
+// extension that already reads "mlk" in any case is left alone, since on this file
+// system "KEY.MLK" and "KEY.mlk" are two files.
+std::string ForceKeyExtension(const std::string& name);
 
 }  // namespace marrowlock

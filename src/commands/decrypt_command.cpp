@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "cipher/block_framing.h"
 #include "cipher/block_multiplier.h"
+#include "commands/block_framing.h"
 #include "commands/block_runs.h"
 #include "commands/encrypted_names.h"
 #include "commands/operation_log.h"

@@ -4,11 +4,12 @@
 #include <algorithm>
 #include <optional>
 
-#include "cipher/block_framing.h"
 #include "cipher/block_multiplier.h"
+#include "commands/block_framing.h"
 #include "commands/block_runs.h"
 #include "commands/encrypted_names.h"
 #include "commands/operation_log.h"
+#include "commands/source_reading.h"
 #include "commands/throughput.h"
 #include "commands/working_file.h"
 #include "state/progress_display.h"

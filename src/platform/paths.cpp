@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/paths.h"
 
+#include <filesystem>
+
 namespace marrowlock {
 
 std::string BareName(const std::string& path, const std::string& working_directory) {
@@ -47,6 +49,12 @@ std::string WithExtension(const std::string& path, const std::string& extension)
   size_t dot = ExtensionDot(path);
   if (dot == std::string::npos) return path + "." + extension;
   return path.substr(0, dot + 1) + extension;
+}
+
+std::string AbsolutePath(const std::string& path, const std::string& working_directory) {
+  std::filesystem::path p(path);
+  if (p.is_relative()) p = std::filesystem::path(working_directory) / p;
+  return p.lexically_normal().string();
 }
 
 }  // namespace marrowlock

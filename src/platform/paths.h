@@ -34,4 +34,10 @@ size_t ExtensionDot(const std::string& path, bool first = false);
 // appended when it has none: "dir/report.txt" -> "dir/report.enc".
 std::string WithExtension(const std::string& path, const std::string& extension);
 
+// `path` made absolute against `working_directory` and tidied, "." and ".." taken
+// out by their spelling alone ("./a/../b.enc" -> "<working_directory>/b.enc"): the
+// name a folder list would show, and one spelling for two names of one path, even
+// before the file exists. Links are not followed.
+std::string AbsolutePath(const std::string& path, const std::string& working_directory);
+
 }  // namespace marrowlock

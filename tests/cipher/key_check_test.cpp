@@ -6,9 +6,9 @@
 #include "cipher/key_inverse.h"
 #include "cipher/key_making.h"
 #include "cipher/key_pair.h"
-#include "cipher/test_key.h"
 #include "platform/file_system.h"
 #include "support/temp_dir.h"
+#include "support/test_key.h"
 
 namespace marrowlock {
 namespace {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "cipher/block_multiplier.h"
-#include "cipher/test_key.h"
+#include "support/test_key.h"
 
 namespace marrowlock {
 namespace {

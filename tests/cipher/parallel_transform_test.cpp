@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cipher/test_key.h"
+#include "support/test_key.h"
 
 namespace marrowlock {
 namespace {

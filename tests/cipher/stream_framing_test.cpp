@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cipher/test_key.h"
-#include "support/scripted_platform.h"
+#include "support/test_key.h"
 
 namespace marrowlock {
 namespace {
@@ -33,12 +32,6 @@ TEST(StreamFramingTest, GivesTheBlocksOfABinarySourceOfEveryLength) {
           << "N = " << n << ", " << length << " bytes";
     }
   }
-}
-
-TEST(StreamFramingTest, TheChunkSizeIsTheOneBinaryModeReadsIn) {
-  ScriptedPlatform platform;
-  ProgramState s{platform};
-  EXPECT_EQ(s.ChunkSize, kSourceChunkSize);
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "cipher/test_key.h"
 #include "support/temp_dir.h"
+#include "support/test_key.h"
 
 namespace marrowlock {
 namespace {

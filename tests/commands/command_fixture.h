@@ -5,15 +5,21 @@
 
 #include <string>
 
-#include "cipher/test_key.h"
 #include "commands/decrypt_command.h"
 #include "commands/encrypt_command.h"
+#include "commands/key_file.h"
 #include "state/program_exit.h"
 #include "state/program_state.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
+#include "support/test_key.h"
 
 namespace marrowlock {
+
+// Installs a key as OpenKeyFile would leave it.
+inline void InstallKey(ProgramState& s, const TestKey& key) {
+  SetKeyTables(s, key.pair.data(), key.pal.data(), static_cast<int>(key.pair.size()));
+}
 
 // A program in a fresh folder with a key installed and the log in the folder's home.
 class CommandTest : public ::testing::Test {

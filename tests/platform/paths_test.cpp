@@ -25,5 +25,32 @@ TEST(PathPartsTest, SplitsAtTheLastSlash) {
   EXPECT_EQ(AsciiLower("AbC.ENC\xC9"), "abc.enc\xC9");
 }
 
+// Batch mode shows typed key names this way, and marrowlock-cli compares its outputs'
+// names by it, so two spellings of one name must meet and two names must not.
+TEST(AbsolutePathTest, JoinsRelativeNamesAndTidiesBySpellingAlone) {
+  struct Case {
+    const char* path;
+    const char* working_directory;
+    const char* absolute;
+  };
+  const Case cases[] = {
+      {"b.enc", "/home/u", "/home/u/b.enc"},
+      {"./a/../b.enc", "/home/u", "/home/u/b.enc"},
+      {"../v/k.mlk", "/home/u", "/home/v/k.mlk"},
+      {"/x//y/./z.enc", "/home/u", "/x/y/z.enc"},
+      {"/../../z", "/home/u", "/z"},
+      {"../../../z", "/home/u", "/z"},
+      {"sub/", "/home/u", "/home/u/sub/"},
+      {"a b/.hidden", "/", "/a b/.hidden"},
+      {"a", "/home/u/", "/home/u/a"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(AbsolutePath(c.path, c.working_directory), c.absolute)
+        << c.path << " in " << c.working_directory;
+  }
+  EXPECT_NE(AbsolutePath("b.enc", "/home/u"), AbsolutePath("B.enc", "/home/u"))
+      << "names compare exactly on Linux";
+}
+
 }  // namespace
 }  // namespace marrowlock

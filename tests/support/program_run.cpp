@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <map>
 #include <stdexcept>
+#include <string_view>
 
 #include "support/temp_dir.h"
 
@@ -90,6 +91,24 @@ std::string ProgramForAnyUser(const std::string& program) {
   return copy;
 }
 
+// The test's environment with `changes` made: a program reads the first of two
+// settings of one name, so a setting replaces the test's own rather than follow it.
+std::vector<const char*> Environment(const std::vector<std::string>& changes) {
+  auto name_of = [](std::string_view setting) { return setting.substr(0, setting.find('=')); };
+  std::vector<const char*> envp;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string_view name = name_of(*e);
+    bool changed = false;
+    for (const std::string& change : changes) changed = changed || name_of(change) == name;
+    if (!changed) envp.push_back(*e);
+  }
+  for (const std::string& change : changes) {
+    if (change.find('=') != std::string::npos) envp.push_back(change.c_str());
+  }
+  envp.push_back(nullptr);
+  return envp;
+}
+
 }  // namespace
 
 ProgramResult RunToEnd(const ProgramRun& run) {
@@ -108,10 +127,7 @@ ProgramResult RunToEnd(const ProgramRun& run) {
   std::vector<const char*> argv = {program.c_str()};
   for (const std::string& arg : run.args) argv.push_back(arg.c_str());
   argv.push_back(nullptr);
-  std::vector<const char*> envp;
-  for (char** e = environ; *e != nullptr; ++e) envp.push_back(*e);
-  for (const std::string& setting : run.environment) envp.push_back(setting.c_str());
-  envp.push_back(nullptr);
+  std::vector<const char*> envp = Environment(run.environment);
 
   pid_t child = ::fork();
   if (child < 0) throw std::runtime_error("fork failed");

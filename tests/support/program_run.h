@@ -17,7 +17,7 @@ struct ProgramRun {
   std::string folder = ".";              // the working directory of the program
   std::string input;                     // its standard input
   std::optional<off_t> file_size_limit;  // RLIMIT_FSIZE; SIGXFSZ is left at its default
-  std::vector<std::string> environment;  // "NAME=value" settings added to the test's own
+  std::vector<std::string> environment;  // "NAME=value" over the test's own; "NAME" unsets
   double timeout_seconds = 60;           // then it is killed and counted as hung
   std::optional<mode_t> umask;           // the program's umask, else the test's own
   // Run as this user (and its group), from root, from a copy of the program in a folder

@@ -1,36 +1,34 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cipher/block_multiplier.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 
 namespace marrowlock {
 namespace {
 
-struct KeygenRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
 class KeygenTest : public ::testing::Test {
  protected:
-  KeygenRun Keygen(const std::string& args) {
-    const std::string command = std::string(MARROWLOCK_KEYGEN_BINARY) + " " + args + " >" +
-                                (dir / "out.txt") + " 2>" + (dir / "err.txt") + " </dev/null";
-    int raw = std::system(command.c_str());
-    EXPECT_TRUE(WIFEXITED(raw)) << command;
-    return {WEXITSTATUS(raw), ReadFile(dir / "out.txt"), ReadFile(dir / "err.txt")};
+  // Runs the key generator in the test folder; `args` are split at blanks (none of
+  // the arguments holds one).
+  ProgramResult Keygen(const std::string& args) {
+    ProgramRun run;
+    run.program = MARROWLOCK_KEYGEN_BINARY;
+    std::istringstream words(args);
+    for (std::string word; words >> word;) run.args.push_back(word);
+    ProgramResult result = RunToEnd(run);
+    EXPECT_LT(result.status, 128) << args << ": ended by a signal";
+    return result;
   }
   // A refusal: a non-zero exit, one line on stderr naming the problem, nothing on stdout.
   void ExpectRefused(const std::string& args, const std::string& mentions) {
-    KeygenRun run = Keygen(args);
+    ProgramResult run = Keygen(args);
     EXPECT_NE(run.status, 0) << args;
     EXPECT_TRUE(run.out.empty()) << args;
     EXPECT_NE(run.err.find(mentions), std::string::npos) << args << ": " << run.err;
@@ -43,7 +41,7 @@ class KeygenTest : public ::testing::Test {
 TEST_F(KeygenTest, KeysInvertForEveryBlockLength) {
   for (int n : {1, 2, 4, 8, 16, 256}) {
     const std::string name = "k" + std::to_string(n) + ".mlk";
-    KeygenRun run = Keygen("-n " + std::to_string(n) + " " + name);
+    ProgramResult run = Keygen("-n " + std::to_string(n) + " " + name);
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string key = ReadFile(dir / name);
     ASSERT_EQ(key.size(), 2u * n);
@@ -88,12 +86,12 @@ TEST_F(KeygenTest, RefusesBadArgumentsAndNeverOverwrites) {
 
 TEST_F(KeygenTest, HelpAndVersionGoToStandardOutputAndMakeNoKey) {
   for (const char* option : {"--help", "-h"}) {
-    KeygenRun run = Keygen(std::string(option) + " k.mlk");
+    ProgramResult run = Keygen(std::string(option) + " k.mlk");
     EXPECT_EQ(run.status, 0) << option;
     EXPECT_EQ(run.out.rfind("Usage: marrowlock-keygen [-n N] FILE", 0), 0u) << run.out;
     EXPECT_TRUE(run.err.empty()) << option;
   }
-  KeygenRun version = Keygen("--version k.mlk");
+  ProgramResult version = Keygen("--version k.mlk");
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "marrowlock-keygen 1.1.0\n");
   EXPECT_TRUE(version.err.empty());

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "frontends/cli/cli_key.h"
 
-#include "cipher/key_file.h"
+#include "cipher/key_pair.h"
 #include "files/settings_file.h"
 #include "platform/file_system.h"
 

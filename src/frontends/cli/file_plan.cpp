@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "frontends/cli/file_plan.h"
 
-#include <filesystem>
 #include <map>
 #include <optional>
 
@@ -13,14 +12,6 @@
 namespace marrowlock {
 namespace {
 
-// A path made absolute and tidied ("./a/../b.enc" -> "<folder>/b.enc"), so that two
-// spellings of one name compare equal before the file exists.
-std::string Normal(const std::string& path, const std::string& working_directory) {
-  std::filesystem::path p(path);
-  if (p.is_relative()) p = std::filesystem::path(working_directory) / p;
-  return p.lexically_normal().string();
-}
-
 // Finds the names of a call that lead to one file: by their tidied spelling; by the
 // folder entry they name, the folder known by its identity (one folder reached
 // through a link, or two ways); and, for files that exist, by the file itself
@@ -30,13 +21,14 @@ class NameIndex {
   explicit NameIndex(std::string working_directory) : here_(std::move(working_directory)) {}
 
   void Add(const std::string& path, size_t job) {
-    names_.emplace(Normal(path, here_), job);
+    names_.emplace(AbsolutePath(path, here_), job);
     if (std::optional<std::string> entry = Entry(path)) entries_.emplace(*entry, job);
     if (std::optional<FileIdentity> id = IdentityOf(path)) files_.emplace(*id, job);
   }
   // The job that added a name of the same file as `path`.
   std::optional<size_t> Find(const std::string& path) const {
-    if (auto name = names_.find(Normal(path, here_)); name != names_.end()) return name->second;
+    if (auto name = names_.find(AbsolutePath(path, here_)); name != names_.end())
+      return name->second;
     if (std::optional<std::string> entry = Entry(path)) {
       if (auto found = entries_.find(*entry); found != entries_.end()) return found->second;
     }

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "frontends/console/console_platform.h"
 
-#include <filesystem>
-
 #include "files/setup_dialog.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
@@ -10,17 +8,6 @@
 #include "state/program_state.h"
 
 namespace marrowlock {
-namespace {
-
-// A typed path made absolute against the working directory, with "." and ".."
-// resolved, the way a folder list would show it.
-std::string AbsolutePath(const std::string& path) {
-  std::filesystem::path p(path);
-  if (p.is_relative()) p = std::filesystem::path(WorkingDirectory()) / p;
-  return p.lexically_normal().string();
-}
-
-}  // namespace
 
 void ConsolePlatform::MessageBox(const std::string& text) {
   std::fprintf(err_, "marlk: %s\n", text.c_str());
@@ -52,7 +39,7 @@ std::string ConsolePlatform::InputBox(const std::string& prompt) {
 std::optional<std::string> ConsolePlatform::OpenFileDialog(const FileDialogRequest& request) {
   std::optional<std::string> answer = Ask(request.Title);
   if (!answer || answer->empty()) return std::nullopt;
-  return AbsolutePath(*answer);
+  return AbsolutePath(*answer, WorkingDirectory());
 }
 
 void ConsolePlatform::WaitForEvents() {
@@ -70,7 +57,7 @@ void ConsolePlatform::AnswerSetupDialog() {
     SetupCancel(s);
     return;
   }
-  std::string path = AbsolutePath(*answer);
+  std::string path = AbsolutePath(*answer, WorkingDirectory());
   std::string name = FileNamePart(path);
   // Asked again on the next wait, as the lists would still be waiting for a choice.
   if (!EndsWithIgnoringCase(name, ".mlk")) {

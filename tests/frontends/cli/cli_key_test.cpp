@@ -4,8 +4,8 @@
 
 #include <sys/stat.h>
 
-#include "cipher/test_key.h"
 #include "frontends/cli/cli_fixture.h"
+#include "support/test_key.h"
 
 namespace marrowlock {
 namespace {

@@ -3,7 +3,6 @@
 // exit status that says whether the command got to its end.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,16 +10,14 @@
 
 #include "files/settings_file.h"
 #include "platform/system_paths.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 
 namespace marrowlock {
 namespace {
 
-struct RunResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+// Environment changes that leave the program no display.
+const std::vector<std::string> kNoDisplay = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
 
 std::string Quoted(const std::string& text) {
   std::string q = "'";
@@ -31,27 +28,24 @@ std::string Quoted(const std::string& text) {
 class BatchTest : public ::testing::Test {
  protected:
   // Runs `program` with `args` in the test folder, `input` on its standard input.
-  RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                       const std::string& input = "", const std::string& env = "") {
-    WriteFile(dir / ".stdin", input);
-    std::string command = env + " " + Quoted(program);
-    for (const std::string& arg : args) command += " " + Quoted(arg);
-    command += " <" + Quoted(dir / ".stdin") + " >" + Quoted(dir / ".stdout") + " 2>" +
-               Quoted(dir / ".stderr");
-    int raw = std::system(command.c_str());
-    RunResult result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    result.out = ReadFile(dir / ".stdout");
-    result.err = ReadFile(dir / ".stderr");
-    return result;
+  ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                           const std::string& input = "",
+                           const std::vector<std::string>& environment = {}) {
+    ProgramRun run;
+    run.program = program;
+    run.args = args;
+    run.input = input;
+    run.environment = environment;
+    return RunToEnd(run);
   }
 
-  RunResult Run(const std::vector<std::string>& args, const std::string& input = "") {
+  ProgramResult Run(const std::vector<std::string>& args, const std::string& input = "") {
     return RunProgram(MARROWLOCK_BINARY, args, input);
   }
 
   void MakeKey(const std::string& name, int n) {
-    RunResult made = RunProgram(MARROWLOCK_KEYGEN_BINARY, {"-n", std::to_string(n), dir / name});
+    ProgramResult made =
+        RunProgram(MARROWLOCK_KEYGEN_BINARY, {"-n", std::to_string(n), dir / name});
     ASSERT_EQ(made.status, 0) << made.err;
   }
 
@@ -65,6 +59,27 @@ class BatchTest : public ::testing::Test {
   TempDir dir;
 };
 
+// The runs without a display depend on it: a program reads the first setting of a
+// name, so a change must replace the test's own setting, and a removal remove it.
+TEST(ProgramRunTest, TheProgramSeesTheEnvironmentAsChanged) {
+  ::setenv("MARROWLOCK_RUN_TEST", "outer", 1);
+  auto printed = [](const std::vector<std::string>& environment) {
+    ProgramRun run;
+    run.program = "/usr/bin/printenv";
+    run.args = {"MARROWLOCK_RUN_TEST"};
+    run.environment = environment;
+    return RunToEnd(run);
+  };
+  const ProgramResult kept = printed({});
+  const ProgramResult set = printed({"MARROWLOCK_RUN_TEST=inner"});
+  const ProgramResult removed = printed({"MARROWLOCK_RUN_TEST"});
+  ::unsetenv("MARROWLOCK_RUN_TEST");
+  EXPECT_EQ(kept.out, "outer\n");
+  EXPECT_EQ(set.out, "inner\n");
+  EXPECT_EQ(removed.status, 1);
+  EXPECT_EQ(removed.out, "");
+}
+
 TEST_F(BatchTest, EncryptsAndDecryptsAFileWithEveryKeySize) {
   EnsureSystemFolder();
   WriteSettingsFile(dir.path(), "unused.mlk");
@@ -75,7 +90,7 @@ TEST_F(BatchTest, EncryptsAndDecryptsAFileWithEveryKeySize) {
     MakeKey(key, n);
     WriteFile(dir / "data.txt", plain);
 
-    RunResult enc = Run({"data.txt", "-i", "-k" + key});
+    ProgramResult enc = Run({"data.txt", "-i", "-k" + key});
     EXPECT_EQ(enc.status, 0) << enc.err;
     EXPECT_EQ(enc.err, "");
     std::string cipher = ReadFile(dir / "data.enc");
@@ -83,7 +98,7 @@ TEST_F(BatchTest, EncryptsAndDecryptsAFileWithEveryKeySize) {
     EXPECT_NE(cipher.substr(0, 64), plain.substr(0, 64));
 
     ::unlink((dir / "data.txt").c_str());
-    RunResult dec = Run({"data.enc", "-i", "-k" + key});
+    ProgramResult dec = Run({"data.enc", "-i", "-k" + key});
     EXPECT_EQ(dec.status, 0) << dec.err;
     std::string back = ReadFile(dir / "data.dec");
     ASSERT_EQ(back.size(), cipher.size());
@@ -99,14 +114,14 @@ TEST_F(BatchTest, AnEmptyKeyValueAsksForTheKeyAndOutputNamesTheDecryption) {
   WriteFile(dir / "a.txt", "twelve bytes");
 
   // "-k k.mlk": the blank leaves -k without a value, so the key is asked for.
-  RunResult asked = Run({"a.txt", "-i", "-k", "k.mlk"}, "k.mlk\n");
+  ProgramResult asked = Run({"a.txt", "-i", "-k", "k.mlk"}, "k.mlk\n");
   EXPECT_EQ(asked.status, 0) << asked.err;
   ASSERT_TRUE(FileExists(dir / "a.enc"));
 
-  RunResult cancelled = Run({"a.txt", "-i", "-k", "k.mlk"}, "");
+  ProgramResult cancelled = Run({"a.txt", "-i", "-k", "k.mlk"}, "");
   EXPECT_NE(cancelled.status, 0);
 
-  RunResult named = Run({"a.enc", "-i", "-kk.mlk", "-oresult.dec"});
+  ProgramResult named = Run({"a.enc", "-i", "-kk.mlk", "-oresult.dec"});
   EXPECT_EQ(named.status, 0) << named.err;
   EXPECT_TRUE(ReadFile(dir / "result.dec").starts_with("twelve bytes"));
   EXPECT_FALSE(FileExists(dir / "a.dec"));
@@ -117,7 +132,7 @@ TEST_F(BatchTest, TheDefaultKeyOfTheSettingsIsUsedWithoutK) {
   EnsureSystemFolder();
   WriteSettingsFile(dir.path(), "default.mlk");
   WriteFile(dir / "notes.txt", "some notes");
-  RunResult enc = Run({"notes.txt", "-i"});
+  ProgramResult enc = Run({"notes.txt", "-i"});
   EXPECT_EQ(enc.status, 0) << enc.err;
   EXPECT_TRUE(FileExists(dir / "notes.enc"));
 }
@@ -128,18 +143,18 @@ TEST_F(BatchTest, RefusalsEndWithAFailureAndTheirReasonOnStandardError) {
   WriteSettingsFile(dir.path(), "k.mlk");
   WriteFile(dir / "a.txt", "data");
 
-  RunResult no_key = Run({"a.txt", "-i", "-knothere.mlk"});
+  ProgramResult no_key = Run({"a.txt", "-i", "-knothere.mlk"});
   EXPECT_NE(no_key.status, 0);
   EXPECT_TRUE(no_key.err.starts_with("marlk: No such key file, ")) << no_key.err;
   EXPECT_FALSE(FileExists(dir / "a.enc"));
 
-  RunResult no_input = Run({"missing.enc", "-i"});
+  ProgramResult no_input = Run({"missing.enc", "-i"});
   EXPECT_NE(no_input.status, 0);
   EXPECT_TRUE(no_input.err.starts_with("marlk: ")) << no_input.err;
   EXPECT_FALSE(FileExists(dir / "missing.enc")) << "looking must not leave an empty file";
 
   WriteFile(dir / "cut.enc", std::string(18, 'x'));
-  RunResult damaged = Run({"cut.enc", "-i"});
+  ProgramResult damaged = Run({"cut.enc", "-i"});
   EXPECT_NE(damaged.status, 0);
   EXPECT_NE(damaged.err.find("marlk: File was damaged, exiting"), std::string::npos) << damaged.err;
   EXPECT_EQ(damaged.out, "");
@@ -152,13 +167,13 @@ TEST_F(BatchTest, OneStrayByteAfterTheLastBlockIsIgnoredAndTheRunSucceeds) {
   for (size_t length : {17u, 33u, 49u}) {
     SCOPED_TRACE(length);
     WriteFile(dir / "cut.enc", std::string(length, 'x'));
-    RunResult one = Run({"cut.enc", "-i"});
+    ProgramResult one = Run({"cut.enc", "-i"});
     EXPECT_EQ(one.status, 0) << one.err;
     EXPECT_EQ(one.err, "");
     EXPECT_EQ(ReadFile(dir / "cut.dec").size(), length - 1);
   }
   WriteFile(dir / "cut.enc", std::string(34, 'x'));
-  RunResult two = Run({"cut.enc", "-i"});
+  ProgramResult two = Run({"cut.enc", "-i"});
   EXPECT_EQ(two.status, 1);
   EXPECT_EQ(two.err, "marlk: File was damaged, exiting\n");
 }
@@ -167,19 +182,19 @@ TEST_F(BatchTest, WithoutSettingsTheDefaultKeyIsAskedForOnStandardInput) {
   MakeKey("chosen.mlk", 16);
   WriteFile(dir / "a.txt", "data");
 
-  RunResult cancelled = Run({"a.txt", "-i"}, "");
+  ProgramResult cancelled = Run({"a.txt", "-i"}, "");
   EXPECT_EQ(cancelled.status, 1);
   EXPECT_NE(cancelled.err.find("No default key is set"), std::string::npos) << cancelled.err;
   EXPECT_NE(cancelled.err.find("without -i"), std::string::npos) << cancelled.err;
   EXPECT_FALSE(FileExists(SettingsFilePath()));
   EXPECT_FALSE(FileExists(dir / "a.enc"));
 
-  RunResult wrong_then_eof = Run({"a.txt", "-i"}, "nothere.mlk\na.txt\n");
+  ProgramResult wrong_then_eof = Run({"a.txt", "-i"}, "nothere.mlk\na.txt\n");
   EXPECT_EQ(wrong_then_eof.status, 1);
   EXPECT_NE(wrong_then_eof.err.find("marlk: No such key file, nothere.mlk."), std::string::npos);
   EXPECT_NE(wrong_then_eof.err.find("marlk: Not a key file (*.mlk), a.txt."), std::string::npos);
 
-  RunResult chosen = Run({"a.txt", "-i"}, "chosen.mlk\n");
+  ProgramResult chosen = Run({"a.txt", "-i"}, "chosen.mlk\n");
   EXPECT_EQ(chosen.status, 0) << chosen.err;
   auto settings = ReadSettingsFile();
   ASSERT_TRUE(settings);
@@ -195,13 +210,13 @@ TEST_F(BatchTest, WithoutSettingsARunGivenItsKeyAsksNothingAndWritesNoSettings) 
   // The list on standard input belongs to the loop, not to the program.
   const std::string loop = "printf 'f1.txt\\nf2.txt\\nf3.txt\\n' | while read f; do " +
                            Quoted(MARROWLOCK_BINARY) + " \"$f\" -i -kk.mlk || echo \"$f\"; done";
-  RunResult looped = RunProgram("/bin/sh", {"-c", loop});
+  ProgramResult looped = RunProgram("/bin/sh", {"-c", loop});
   EXPECT_EQ(looped.out, "") << "every run succeeded";
   EXPECT_EQ(looped.err, "");
   for (const char* name : {"f1.enc", "f2.enc", "f3.enc"}) EXPECT_TRUE(FileExists(dir / name));
   EXPECT_FALSE(FileExists(SettingsFilePath()));
 
-  RunResult dec = Run({"f2.enc", "-i", "-kk.mlk"}, "unread\n");
+  ProgramResult dec = Run({"f2.enc", "-i", "-kk.mlk"}, "unread\n");
   EXPECT_EQ(dec.status, 0) << dec.err;
   EXPECT_EQ(dec.err, "");
   EXPECT_TRUE(ReadFile(dir / "f2.dec").starts_with("f2.txt"));
@@ -240,7 +255,7 @@ TEST_F(BatchTest, EveryRunThatFailsSaysWhyOnStandardError) {
     std::string line;
     for (const std::string& arg : c.args) line += arg + " ";
     SCOPED_TRACE(line);
-    RunResult result = Run(c.args, c.input);
+    ProgramResult result = Run(c.args, c.input);
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
   }
@@ -252,7 +267,7 @@ TEST_F(BatchTest, TheErrorTrapReportsOnStandardErrorAndKeepsTheOldKey) {
   WriteFile(dir / "default.mlk", std::string(16, 'o'));
   WriteFile(dir / "default.ppl", std::string(32, 'n'));
   WriteFile(dir / "a.txt", "data");
-  RunResult trapped = Run({"a.txt", "-i"});
+  ProgramResult trapped = Run({"a.txt", "-i"});
   EXPECT_EQ(trapped.status, 2);
   EXPECT_EQ(trapped.err,
             "marlk: 75   Cannot rename default.ppl to default.mlk: File exists.\n"
@@ -261,19 +276,18 @@ TEST_F(BatchTest, TheErrorTrapReportsOnStandardErrorAndKeepsTheOldKey) {
 }
 
 TEST_F(BatchTest, HelpAndVersionGoToStandardOutput) {
-  RunResult help = Run({"--help"});
+  ProgramResult help = Run({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
   for (const char* part : {"-i", "-kKEY", "-oOUTPUT", "MARROWLOCK_HOME", "marrowlock-keygen"}) {
     EXPECT_NE(help.out.find(part), std::string::npos) << part;
   }
   // "-h" alone is --help, even without a display; it is no file name to encrypt.
-  RunResult short_help = RunProgram(MARROWLOCK_BINARY, {"-h"}, "",
-                                    "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
+  ProgramResult short_help = RunProgram(MARROWLOCK_BINARY, {"-h"}, "", kNoDisplay);
   EXPECT_EQ(short_help.status, 0);
   EXPECT_EQ(short_help.out, help.out);
   EXPECT_EQ(short_help.err, "");
-  RunResult version = Run({"--version"});
+  ProgramResult version = Run({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "marrowlock 1.1.0\n");
 }
@@ -282,8 +296,7 @@ TEST_F(BatchTest, AWindowRunWithoutADisplaySaysSoAndFails) {
   EnsureSystemFolder();
   WriteSettingsFile(dir.path(), "k.mlk");
   WriteFile(dir / "a.dec", "text");
-  RunResult result = RunProgram(MARROWLOCK_BINARY, {"a.dec", "-i"}, "",
-                                "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
+  ProgramResult result = RunProgram(MARROWLOCK_BINARY, {"a.dec", "-i"}, "", kNoDisplay);
   EXPECT_NE(result.status, 0);
   EXPECT_NE(result.err.find("No display available."), std::string::npos) << result.err;
 }

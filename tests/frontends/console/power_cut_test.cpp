@@ -11,11 +11,11 @@
 
 #include <filesystem>
 
-#include "cipher/test_key.h"
 #include "files/settings_file.h"
 #include "platform/system_paths.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
+#include "support/test_key.h"
 
 namespace marrowlock {
 namespace {

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "cipher/block_framing.h"
+#include "commands/block_framing.h"
 
 #include <gtest/gtest.h>
 
+#include "cipher/stream_framing.h"
 #include "support/scripted_platform.h"
 
 namespace marrowlock {
@@ -83,6 +84,14 @@ TEST_F(BlockFramingTest, CipherBlocksAreTakenFromAWindowOfTheFile) {
   EXPECT_EQ(std::string(s.CipherBlock.begin(), s.CipherBlock.begin() + 2), "yz");
   EXPECT_FALSE(ReadCipherBlock(s));
   EXPECT_FALSE(s.InputDamaged);
+}
+
+// The stream framing of marrowlock-cli gives the same blocks only while both cut the
+// source into chunks of one size.
+TEST(StreamFramingTest, TheChunkSizeIsTheOneBinaryModeReadsIn) {
+  ScriptedPlatform platform;
+  ProgramState s{platform};
+  EXPECT_EQ(s.ChunkSize, kSourceChunkSize);
 }
 
 }  // namespace

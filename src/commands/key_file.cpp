@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cipher/key_file.h"
+#include "commands/key_file.h"
 
 #include <algorithm>
 #include <optional>
@@ -9,11 +9,6 @@
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "state/window_commands.h"
-
-// Key file layout (".mlk"): exactly 2N bytes, no header.
-//   offset 0  N bytes  Pair, the encrypting multiplier, big-endian
-//   offset N  N bytes  Pal, the decrypting multiplier, big-endian
-// The length alone gives N: 2, 4, 8, 16, 32 or 512 bytes for N = 1, 2, 4, 8, 16, 256.
 
 namespace marrowlock {
 namespace {
@@ -92,17 +87,6 @@ void InstallKey(ProgramState& s, const std::string& name, const KeyPair& key) {
 }
 
 }  // namespace
-
-std::string ForceKeyExtension(const std::string& name) {
-  const std::string folder = FolderPart(name);
-  const std::string file = FileNamePart(name);
-  const size_t first = file.find_first_not_of('.');
-  const size_t dot = first == std::string::npos ? std::string::npos : file.find('.', first);
-  if (dot == std::string::npos) return name + ".mlk";
-  if (dot + 1 == file.size()) return name + "mlk";
-  if (AsciiLower(file.substr(dot + 1)) == "mlk") return name;
-  return folder + file.substr(0, dot + 1) + "mlk";
-}
 
 void OpenKeyFile(ProgramState& s) {
   try {

@@ -25,16 +25,6 @@ namespace marrowlock {
 // refilling SourceText from the source file in binary mode and padding the last block.
 void ReadPlainBlock(ProgramState& s);
 
-// Appends the next `count` bytes of the open source file (SourceFileNumber) to
-// `out`, reading the file in large pieces through SourceReadAhead. A file that ends
-// early is a FileError.
-void ReadSourceChunk(ProgramState& s, int64_t count, std::string& out);
-
-// While the source file is open, reads its next piece into SourceReadAhead when
-// what that holds runs short, so that batch mode can read while other threads
-// multiply. Reading past the end is left to ReadSourceChunk to notice.
-void ReadSourceAhead(ProgramState& s);
-
 // Takes the next N-byte block of the data being decrypted into CipherBlock; returns
 // false when fewer than N bytes remain. Two or more bytes left over mean a damaged
 // file: it is reported and InputDamaged is set. A single stray byte is ignored.

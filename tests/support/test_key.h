@@ -6,9 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "cipher/key_file.h"
-#include "state/program_state.h"
-
 namespace marrowlock {
 
 // An N-byte big-endian number multiplied modulo 256^N, byte by byte: the reference
@@ -59,11 +56,6 @@ inline TestKey MakeTestKey(int n, unsigned seed) {
   }
   key.pal = x;
   return key;
-}
-
-// Installs a key as OpenKeyFile would leave it.
-inline void InstallKey(ProgramState& s, const TestKey& key) {
-  SetKeyTables(s, key.pair.data(), key.pal.data(), static_cast<int>(key.pair.size()));
 }
 
 // The plain blocks of `data` as the program frames them: cut every N bytes, the last

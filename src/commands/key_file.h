@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "state/program_state.h"
 
@@ -12,13 +11,6 @@ namespace marrowlock {
 // dialog when it is empty), and makes it the key in force: BlockLength, the six
 // tables, KeyLoaded. A refused or failed attempt leaves the previous key in force.
 void OpenKeyFile(ProgramState& s);
-
-// Forces the extension "mlk" on the file-name part of a key name, as OpenKeyFile
-// does: the first dot of the file name starts the extension ("my.old.key" opens
-// "my.mlk"), except a leading dot, which belongs to the name. An extension that
-// already reads "mlk" in any case is left alone, since on this file system
-// "KEY.MLK" and "KEY.mlk" are two files.
-std::string ForceKeyExtension(const std::string& name);
 
 // Makes `pair` and `pal` (n bytes each) the key in force: BlockLength, the six
 // tables created anew with every cell zero, both multipliers, KeyLoaded.

@@ -5,6 +5,10 @@
 
 namespace marrowlock {
 
+// The byte-wise block transform over the key tables of ProgramState: the readable
+// reference that BlockMultiplier (cipher/block_multiplier.h), which the commands
+// use, is checked against by the tests and the fuzz targets.
+//
 // Mode 0 multiplies PlainBlock by PairKey (encryption), mode 1 multiplies
 // CipherBlock by PalKey (decryption); the N low bytes of the product, most
 // significant first, are the result. REQUIRES: a key is open (the tables exist).

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cipher/block_transform.h"
+#include "commands/block_transform.h"
 
 #include <stdexcept>
 #include <vector>

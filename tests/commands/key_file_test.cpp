@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cipher/key_file.h"
+#include "commands/key_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cipher/block_transform.h"
+#include "commands/block_transform.h"
 #include "state/program_exit.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cipher/block_transform.h"
+#include "commands/block_transform.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "cipher/block_multiplier.h"
-#include "cipher/key_file.h"
 #include "cipher/key_inverse.h"
+#include "commands/key_file.h"
 #include "support/scripted_platform.h"
 
 namespace marrowlock {
