@@ -7,6 +7,7 @@ add_test(NAME man_pages
          COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/man_pages_test.sh
                  ${PROJECT_SOURCE_DIR}/docs/man ${CMAKE_BINARY_DIR})
 add_test(NAME spdx_headers COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-spdx)
+add_test(NAME relative_includes COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-includes)
 add_test(NAME run_script COMMAND ${PROJECT_SOURCE_DIR}/tests/scripts/run_test.sh ${_check_folders})
 if(MARROWLOCK_GUI)
   add_test(NAME desktop_files
@@ -24,4 +25,4 @@ if(MARROWLOCK_GUI)
     set_tests_properties(installed_prefix PROPERTIES ENVIRONMENT MARROWLOCK_SANITIZED_BUILD=1)
   endif()
 endif()
-set_tests_properties(man_pages spdx_headers PROPERTIES TIMEOUT 60)
+set_tests_properties(man_pages spdx_headers relative_includes PROPERTIES TIMEOUT 60)
