@@ -5,7 +5,11 @@
 #include <vector>
 
 #include "frontends/cli/cli.h"
+#include "platform/program_arguments.h"
 
 int main(int argc, char** argv) {
+  marrowlock::ProgramArguments arguments(argc, argv);
+  argc = arguments.argc();
+  argv = arguments.argv();
   return marrowlock::RunCli(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -12,6 +12,7 @@
 #include "cipher/key_inverse.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
+#include "platform/program_arguments.h"
 #include "platform/random.h"
 #include "platform/temporary_names.h"
 
@@ -64,6 +65,9 @@ void WriteKeyFile(const std::string& path, const std::vector<uint8_t>& key) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  marrowlock::ProgramArguments arguments(argc, argv);
+  argc = arguments.argc();
+  argv = arguments.argv();
   marrowlock::IgnoreFileSizeSignal();
   marrowlock::RemoveTemporariesOnSignals();
   int n = 16;

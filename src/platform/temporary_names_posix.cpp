@@ -3,6 +3,7 @@
 
 #include <limits.h>
 #include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -44,13 +45,16 @@ sigset_t CleanupSet() {
 
 }  // namespace
 
+// CleanupSignalsBlocked keeps the previous mask in 128 bytes of its own.
+static_assert(sizeof(sigset_t) <= 128);
+
 CleanupSignalsBlocked::CleanupSignalsBlocked() {
   sigset_t set = CleanupSet();
-  ::pthread_sigmask(SIG_BLOCK, &set, &previous_);
+  ::pthread_sigmask(SIG_BLOCK, &set, reinterpret_cast<sigset_t*>(previous_));
 }
 
 CleanupSignalsBlocked::~CleanupSignalsBlocked() {
-  ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+  ::pthread_sigmask(SIG_SETMASK, reinterpret_cast<const sigset_t*>(previous_), nullptr);
 }
 
 int RegisterTemporaryName(const std::string& path) {
