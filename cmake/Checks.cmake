@@ -13,6 +13,7 @@ add_test(NAME readme_examples
 add_test(NAME source_package
          COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/source_package_test.sh ${PROJECT_SOURCE_DIR})
 set_tests_properties(source_package PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+add_test(NAME relative_includes COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-includes)
 if(MARROWLOCK_GUI)
   set(_run_script_window)
 else()
@@ -37,4 +38,4 @@ if(MARROWLOCK_GUI)
     set_tests_properties(installed_prefix PROPERTIES ENVIRONMENT MARROWLOCK_SANITIZED_BUILD=1)
   endif()
 endif()
-set_tests_properties(man_pages spdx_headers readme_examples PROPERTIES TIMEOUT 60)
+set_tests_properties(man_pages spdx_headers readme_examples relative_includes PROPERTIES TIMEOUT 60)

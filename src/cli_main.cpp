@@ -5,9 +5,13 @@
 #include <vector>
 
 #include "frontends/cli/cli.h"
+#include "platform/program_arguments.h"
 #include "platform/temporary_names.h"
 
 int main(int argc, char** argv) {
+  marrowlock::ProgramArguments arguments(argc, argv);
+  argc = arguments.argc();
+  argv = arguments.argv();
   // A file-size limit fails the write that passes it, with its reason, instead of
   // killing the program without a word; Ctrl+C, kill and a closed terminal leave
   // no hidden temporary.

@@ -1,7 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -10,7 +7,9 @@
 #include "app/usage_text.h"
 #include "frontends/console/console_platform.h"
 #include "platform/display_probe.h"
-#include "platform/system_paths.h"
+#include "platform/file_system.h"
+#include "platform/loadable_module.h"
+#include "platform/program_arguments.h"
 #include "platform/temporary_names.h"
 #include "state/program_exit.h"
 
@@ -19,28 +18,14 @@ namespace {
 #ifdef MARROWLOCK_GUI
 // The window module sits beside the program in a build folder, and in the library
 // folder, found from the program's own folder, once installed.
-std::string WindowModulePath() {
-  std::string folder = marrowlock::ProgramFolder();
-  if (folder.empty()) return "marrowlock-window.so";
-  std::string beside = folder + "/marrowlock-window.so";
-  if (::access(beside.c_str(), R_OK) == 0) return beside;
-  return folder + "/" + MARROWLOCK_INSTALLED_MODULE;
-}
-
 int RunWindow(int argc, char** argv) {
-  std::string path = WindowModulePath();
-  void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr) {
-    std::cerr << "Cannot load the window module " << path << ": " << ::dlerror() << ".\n";
+  try {
+    return marrowlock::RunModule("marrowlock-window", MARROWLOCK_INSTALLED_MODULE,
+                                 "marrowlock_run_desktop", argc, argv);
+  } catch (const marrowlock::FileError& e) {
+    std::cerr << e.what() << "\n";
     return marrowlock::kExitFailure;
   }
-  using Entry = int (*)(int, char**);
-  auto run = reinterpret_cast<Entry>(::dlsym(module, "marrowlock_run_desktop"));
-  if (run == nullptr) {
-    std::cerr << "Cannot load the window module " << path << ": " << ::dlerror() << ".\n";
-    return marrowlock::kExitFailure;
-  }
-  return run(argc, argv);
 }
 #endif
 
@@ -48,6 +33,9 @@ int RunWindow(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   using namespace marrowlock;
+  ProgramArguments arguments(argc, argv);
+  argc = arguments.argc();
+  argv = arguments.argv();
   IgnoreFileSizeSignal();
   // The desktop entry passes its file after --open: the name is taken as it is and
   // opened with the window, never read as options or as batch mode. Anything that
@@ -80,7 +68,7 @@ int main(int argc, char** argv) {
 #ifdef MARROWLOCK_GUI
   return RunWindow(argc, argv);
 #else
-  std::cerr << "This build of marrowlock has no window; use -i for batch mode.\n";
+  std::cerr << "This build has no window; add -i to run in batch mode.\n";
   return kExitFailure;
 #endif
 }

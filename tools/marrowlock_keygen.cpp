@@ -11,6 +11,7 @@
 #include "cipher/key_making.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
+#include "platform/program_arguments.h"
 #include "platform/temporary_names.h"
 
 namespace {
@@ -53,6 +54,9 @@ std::string AsToolMessage(std::string sentence) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  marrowlock::ProgramArguments arguments(argc, argv);
+  argc = arguments.argc();
+  argv = arguments.argv();
   marrowlock::IgnoreFileSizeSignal();
   marrowlock::RemoveTemporariesOnSignals();
   // The key is complete once it has its name; a folder that cannot be synced after

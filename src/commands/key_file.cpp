@@ -78,7 +78,7 @@ void InstallKey(ProgramState& s, const std::string& name, const KeyPair& key) {
   s.Form1.Text3.Text = KeyBytesText(key.pair);
   s.Form1.Text4.Text = KeyBytesText(key.pal);
   std::string shown = name;
-  const std::string prefix = s.KeyDirectory + "/";
+  const std::string prefix = JoinPath(s.KeyDirectory, "");
   if (!s.KeyDirectory.empty() && name.compare(0, prefix.size(), prefix) == 0) {
     shown = name.substr(prefix.size());
   }
@@ -95,8 +95,8 @@ void OpenKeyFile(ProgramState& s) {
     std::optional<std::string> chosen = ChooseKeyName(s, working_directory);
     if (!chosen) return;
     std::string name = ForceKeyExtension(*chosen);
-    if (!s.KeyDirectory.empty() && s.KeyDirectory != working_directory && name.front() != '/') {
-      name = s.KeyDirectory + "/" + name;
+    if (!s.KeyDirectory.empty() && s.KeyDirectory != working_directory && !IsAbsolutePath(name)) {
+      name = JoinPath(s.KeyDirectory, name);
     }
     // Read apart: the key in force is replaced only by a complete new one.
     if (std::optional<KeyPair> key = ReadKeyFile(s, name)) InstallKey(s, name, *key);

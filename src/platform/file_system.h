@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -35,6 +36,11 @@ enum class Access {
   kShared,   // as the umask allows (0666 less the umask): encrypted data
 };
 
+// The system's own handle of an open file: a descriptor on POSIX systems, a HANDLE on
+// Windows. Both systems use -1 for "no file".
+using NativeHandle = std::intptr_t;
+inline constexpr NativeHandle kNoHandle = -1;
+
 // An open file, closed when it goes out of scope. A read that delivers fewer bytes
 // than asked for is a failure, not a silent short result.
 class File {
@@ -61,15 +67,15 @@ class File {
   // fails with "Too many levels of symbolic links") and never hangs on a FIFO.
   static File OpenAppend(const std::string& path, Access access = Access::kPrivate);
 
-  // Takes ownership of an open descriptor.
-  static File Adopt(int fd, std::string path) { return File(fd, std::move(path)); }
+  // Takes ownership of an open handle.
+  static File Adopt(NativeHandle handle, std::string path) { return File(handle, std::move(path)); }
 
-  // A second descriptor of the same open file, with a path of its own for messages.
+  // A second handle of the same open file, with a path of its own for messages.
   File Duplicate() const;
 
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return handle_ != kNoHandle; }
   const std::string& Path() const { return path_; }
-  int Descriptor() const { return fd_; }
+  NativeHandle Handle() const { return handle_; }
 
   int64_t Size() const;
   // Tells the system that the file will be read once from start to end, so that it
@@ -90,8 +96,11 @@ class File {
   void Close();
 
  private:
-  File(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
-  int fd_ = -1;
+  File(NativeHandle handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+  // Writes up to `count` bytes (at least one) at the current position; returns how many.
+  int64_t WriteSome(const char* bytes, int64_t count);
+
+  NativeHandle handle_ = kNoHandle;
   std::string path_;
 };
 
@@ -144,7 +153,8 @@ std::string ReadWholeFile(const std::string& path);
 std::string WorkingDirectory();
 void SetWorkingDirectory(const std::string& path);
 
-// True when the descriptor is a terminal.
-bool IsTerminal(int fd);
+// True when the stream (stdin, stdout, stderr) is a terminal: a console on Windows,
+// where the NUL device is not one.
+bool IsTerminal(std::FILE* stream);
 
 }  // namespace marrowlock

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <signal.h>
-
 #include <string>
 
 namespace marrowlock {
@@ -33,7 +31,9 @@ class CleanupSignalsBlocked {
  private:
   void Leave();
 
-  sigset_t previous_;
+  // What the thread had blocked before, in the system's own form (a signal mask on
+  // POSIX systems).
+  alignas(16) unsigned char previous_[128];
 };
 
 // Registers `path`; returns its slot, or -1 when it could not be registered.

@@ -93,7 +93,7 @@ void MakeSparseSource(const std::string& path) {
 std::string ReadAt(const std::string& path, int64_t offset, int64_t count) {
   File f = File::OpenRead(path);
   std::string bytes(static_cast<size_t>(count), '\0');
-  EXPECT_EQ(::pread(f.Descriptor(), bytes.data(), bytes.size(), offset), count);
+  EXPECT_EQ(::pread(f.Handle(), bytes.data(), bytes.size(), offset), count);
   return bytes;
 }
 

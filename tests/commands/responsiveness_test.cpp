@@ -52,7 +52,7 @@ TEST_F(ResponsivenessTest, EscapeAbandonsALargeEncryptionOrDecryptionAtOnce) {
   // 256 MiB of zeros that cost no disk: the run would take seconds to finish.
   {
     File big = File::Create("big.bin");
-    ASSERT_EQ(::ftruncate(big.Descriptor(), 256 << 20), 0);
+    ASSERT_EQ(::ftruncate(big.Handle(), 256 << 20), 0);
   }
   PressEscapeAtFlush(5000);
   s.EncryptSourceName = "big.bin";
@@ -66,7 +66,7 @@ TEST_F(ResponsivenessTest, EscapeAbandonsALargeEncryptionOrDecryptionAtOnce) {
 
   {
     File big = File::Create("big.enc");
-    ASSERT_EQ(::ftruncate(big.Descriptor(), 256 << 20), 0);
+    ASSERT_EQ(::ftruncate(big.Handle(), 256 << 20), 0);
   }
   flushes = 0;
   s.SourceFileSize = 0;

@@ -7,6 +7,11 @@
 #include <utility>
 #include <vector>
 
+#ifdef _WIN32
+// Windows has no user ids; runs as another user are POSIX runs only.
+using uid_t = unsigned;
+#endif
+
 namespace marrowlock {
 
 // How to start a program for a test: its arguments go to it exactly as given (no shell

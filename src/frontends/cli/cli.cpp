@@ -66,13 +66,14 @@ int RunFileCommand(const CliOptions& options, Direction direction) {
   for (const std::string& refusal : refusals) PrintToolMessage(refusal);
   if (!refusals.empty()) return kExitFailure;
   bool to_terminal = false;
-  for (const FileJob& job : jobs) to_terminal = to_terminal || (job.output == "-" && IsTerminal(1));
+  for (const FileJob& job : jobs)
+    to_terminal = to_terminal || (job.output == "-" && IsTerminal(stdout));
   if (to_terminal && direction == Direction::kEncrypt && !options.force) {
     throw CliFailure(
         "will not write encrypted data to a terminal; redirect standard output, or use -f");
   }
   // A bar drawn between the lines of a result shown on the same terminal would garble both.
-  ProgressLine progress(!options.quiet && IsTerminal(2) && !to_terminal, TotalBytes(jobs));
+  ProgressLine progress(!options.quiet && IsTerminal(stderr) && !to_terminal, TotalBytes(jobs));
   const int at_a_time = options.jobs.value_or(ProcessorCount());
   UnsyncedFolderWarnings unsynced(progress);
   const int failures = RunFileJobs(jobs, key, direction, options.force, at_a_time, progress);

@@ -4,6 +4,7 @@
 #include "cipher/key_pair.h"
 #include "files/settings_file.h"
 #include "platform/file_system.h"
+#include "platform/paths.h"
 
 namespace marrowlock {
 
@@ -17,8 +18,8 @@ std::string KeyFilePath(const std::optional<std::string>& named) {
   }
   // As OpenKeyFile finds it: the extension forced, then looked up in the key folder.
   std::string name = ForceKeyExtension(settings->DefaultKeyName);
-  if (!settings->KeyDirectory.empty() && name.front() != '/') {
-    name = settings->KeyDirectory + "/" + name;
+  if (!settings->KeyDirectory.empty() && !IsAbsolutePath(name)) {
+    name = JoinPath(settings->KeyDirectory, name);
   }
   return name;
 }

@@ -145,8 +145,15 @@ CliArguments ParseCliArguments(const std::vector<std::string>& args) {
       case kVersionOption:
         version = true;
         break;
-      case ':':
+      case ':': {
+        // The BSD getopt_long of other C libraries (MinGW's) also reports "--force=x",
+        // a value given to an option that takes none, as a missing value.
+        const std::string last = argv[static_cast<size_t>(optind) - 1];
+        if (last.starts_with("--") && last.find('=') != std::string::npos) {
+          return UsageError("option " + Written(optopt, argv) + " takes no value");
+        }
         return UsageError("option " + Written(optopt, argv) + " needs a value");
+      }
       default: {
         const std::string written = Written(optopt, argv);
         if (written.size() > 2 && optopt != 0) {

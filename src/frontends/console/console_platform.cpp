@@ -26,7 +26,7 @@ std::optional<std::string> ConsolePlatform::Ask(const std::string& prompt) {
     line += static_cast<char>(c);
   }
   // A typed answer ends the prompt's line with its Enter; a piped one does not.
-  if (!any || !IsTerminal(::fileno(in_))) std::fputc('\n', err_);
+  if (!any || !IsTerminal(in_)) std::fputc('\n', err_);
   if (!any) return std::nullopt;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;

@@ -64,7 +64,7 @@ std::optional<std::string> LinkUnderHiddenName(int fd, const std::string& folder
 
 bool SameNode(const std::string& name, const File& file) {
   struct stat by_name, open;
-  return ::lstat(name.c_str(), &by_name) == 0 && ::fstat(file.Descriptor(), &open) == 0 &&
+  return ::lstat(name.c_str(), &by_name) == 0 && ::fstat(file.Handle(), &open) == 0 &&
          by_name.st_dev == open.st_dev && by_name.st_ino == open.st_ino;
 }
 
@@ -164,7 +164,7 @@ void OutputFile::RemoveHidden() {
 }
 
 void OutputFile::LinkInto(const std::string& name) {
-  if (::linkat(AT_FDCWD, ProcPath(file_.Descriptor()).c_str(), AT_FDCWD, name.c_str(),
+  if (::linkat(AT_FDCWD, ProcPath(file_.Handle()).c_str(), AT_FDCWD, name.c_str(),
                AT_SYMLINK_FOLLOW) != 0) {
     throw FileError("create", target_, errno);
   }
@@ -187,8 +187,7 @@ void OutputFile::Publish(Existing existing) {
       return;
     }
     // A name cannot replace another in one step: link under a hidden name first.
-    std::optional<std::string> name =
-        LinkUnderHiddenName(file_.Descriptor(), folder_, &hidden_slot_);
+    std::optional<std::string> name = LinkUnderHiddenName(file_.Handle(), folder_, &hidden_slot_);
     if (!name) throw FileError("create", target_, errno);
     hidden_name_ = *name;
   }
@@ -235,7 +234,7 @@ void PublishOpenFile(File& file, const std::string& working_name, const std::str
     return;
   }
   int slot = -1;
-  std::optional<std::string> hidden = LinkUnderHiddenName(file.Descriptor(), folder, &slot);
+  std::optional<std::string> hidden = LinkUnderHiddenName(file.Handle(), folder, &slot);
   if (!hidden) {
     if (errno != EXDEV) throw fail(errno);
     // Another file system: a copy beside the target takes its name.

@@ -3,6 +3,7 @@
 
 #include <limits.h>
 #include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -68,9 +69,12 @@ void OnCleanupSignal(int signal_number) {
 
 }  // namespace
 
+// CleanupSignalsBlocked keeps the previous mask in 128 bytes of its own.
+static_assert(sizeof(sigset_t) <= 128);
+
 CleanupSignalsBlocked::CleanupSignalsBlocked() {
   sigset_t set = CleanupSet();
-  ::pthread_sigmask(SIG_BLOCK, &set, &previous_);
+  ::pthread_sigmask(SIG_BLOCK, &set, reinterpret_cast<sigset_t*>(previous_));
   changing.fetch_add(1);
   if (ending.load() != 0) {
     // The program is ending: make nothing new, and let the end come.
@@ -85,7 +89,7 @@ void CleanupSignalsBlocked::Leave() {
   if (changing.fetch_sub(1) == 1) {
     if (const int signal_number = ending.load()) UnlinkRegisteredAndEnd(signal_number);
   }
-  ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+  ::pthread_sigmask(SIG_SETMASK, reinterpret_cast<const sigset_t*>(previous_), nullptr);
 }
 
 int RegisterTemporaryName(const std::string& path) {
