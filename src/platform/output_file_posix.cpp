@@ -301,7 +301,7 @@ bool PublishHeldFile(File& file, const std::string& target, Access access,
   file.Sync();
   const std::string folder = FolderPart(target);
   int slot = -1;
-  std::optional<std::string> hidden = LinkUnderHiddenName(file.Descriptor(), folder, &slot);
+  std::optional<std::string> hidden = LinkUnderHiddenName(static_cast<int>(file.Handle()), folder, &slot);
   if (!hidden) {
     // Another file system, or a file that lost its last name after it was made
     // with one, and cannot have a name again.
