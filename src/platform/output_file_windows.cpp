@@ -35,7 +35,8 @@ std::string RandomSuffix() {
   return suffix;
 }
 
-void CopyAll(const File& from, File& to) {
+void CopyAll(const File& from, File& to,
+             const std::function<void(int64_t, int64_t)>& copying = nullptr) {
   std::vector<char> buffer(1 << 20);
   const int64_t size = from.Size();
   for (int64_t done = 0; done < size;) {
@@ -43,6 +44,7 @@ void CopyAll(const File& from, File& to) {
     from.ReadIntoAt(buffer.data(), piece, done);
     to.Write(std::string_view(buffer.data(), static_cast<size_t>(piece)));
     done += piece;
+    if (copying) copying(done, size);
   }
 }
 
@@ -52,6 +54,10 @@ bool SameFileAs(const std::string& name, const File& file) {
 }
 
 }  // namespace
+
+// Windows needs no folder sync: MOVEFILE_WRITE_THROUGH makes the new name durable,
+// so there is never an unsynced folder to report.
+void ReportUnsyncedFolders(std::function<void(const std::string&, const FileError&)> /*report*/) {}
 
 // Every output has a name on Windows; the switch is kept for the tests.
 void AvoidUnnamedTemporaries(bool /*avoid*/) {}
@@ -164,6 +170,20 @@ void ReplaceFile(const std::string& path, Access access, const std::function<voi
 
 void WriteFileReplacing(const std::string& path, std::string_view data, Access access) {
   ReplaceFile(path, access, [&](File& out) { out.Write(data); });
+}
+
+// A file open on a handle cannot be given another name here, so a held result is
+// copied into an output file that takes the target's name once complete.
+bool PublishHeldFile(File& file, const std::string& target, Access access,
+                     const std::function<void(int64_t copied, int64_t total)>& copying) {
+  if (SameFileAs(target, file)) {
+    file.Sync();
+    return true;
+  }
+  OutputFile out(target, access);
+  CopyAll(file, out.file(), copying);
+  out.Publish();
+  return false;
 }
 
 }  // namespace marrowlock
