@@ -120,5 +120,25 @@ TEST_F(WindowsProgramsTest, TheProgramWithoutAWindowSaysSo) {
   EXPECT_EQ(run.err, "This build has no window; add -i to run in batch mode.\n");
 }
 
+// The key in use is never an output, however its name is spelt: another case and
+// backslashes lead to the same file on NTFS, and -f does not change that.
+TEST_F(WindowsProgramsTest, TheKeyInUseIsNeverAnOutputWhateverItsSpelling) {
+  WriteFile(dir_ / "plain.txt", "plain");
+  const std::string key_bytes = ReadFile(key_);
+  std::string other_spelling = dir_.path() + "\\K.MLK";
+  for (const char* command : {"encrypt", "decrypt"}) {
+    SCOPED_TRACE(command);
+    if (std::string(command) == "decrypt") {
+      ASSERT_EQ(Run(MARROWLOCK_CLI_BINARY, {"encrypt", "-f", "-k", key_, "plain.txt"}).status, 0);
+    }
+    const std::string input = std::string(command) == "encrypt" ? "plain.txt" : "plain.enc";
+    ProgramResult run =
+        Run(MARROWLOCK_CLI_BINARY, {command, "-f", "-k", key_, "-o", other_spelling, input});
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.err.find("it is the key file in use"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFile(key_), key_bytes);
+  }
+}
+
 }  // namespace
 }  // namespace marrowlock
