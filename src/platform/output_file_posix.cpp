@@ -256,16 +256,6 @@ void PublishOpenFile(File& file, const std::string& working_name, const std::str
   RemoveIfStill(working_name, file);
 }
 
-void ReplaceFile(const std::string& path, Access access, const std::function<void(File&)>& fill) {
-  OutputFile out(path, access);
-  fill(out.file());
-  out.Publish();
-}
-
-void WriteFileReplacing(const std::string& path, std::string_view data, Access access) {
-  ReplaceFile(path, access, [&](File& out) { out.Write(data); });
-}
-
 bool PublishHeldFile(File& file, const std::string& target, Access access,
                      const std::function<void(int64_t copied, int64_t total)>& copying) {
   const auto copy_into = [&](File& out) {
@@ -301,7 +291,8 @@ bool PublishHeldFile(File& file, const std::string& target, Access access,
   file.Sync();
   const std::string folder = FolderPart(target);
   int slot = -1;
-  std::optional<std::string> hidden = LinkUnderHiddenName(static_cast<int>(file.Handle()), folder, &slot);
+  std::optional<std::string> hidden =
+      LinkUnderHiddenName(static_cast<int>(file.Handle()), folder, &slot);
   if (!hidden) {
     // Another file system, or a file that lost its last name after it was made
     // with one, and cannot have a name again.

@@ -162,16 +162,6 @@ void PublishOpenFile(File& file, const std::string& working_name, const std::str
   if (SameFileAs(working_name, file)) ::DeleteFileW(SystemName(working_name).c_str());
 }
 
-void ReplaceFile(const std::string& path, Access access, const std::function<void(File&)>& fill) {
-  OutputFile out(path, access);
-  fill(out.file());
-  out.Publish();
-}
-
-void WriteFileReplacing(const std::string& path, std::string_view data, Access access) {
-  ReplaceFile(path, access, [&](File& out) { out.Write(data); });
-}
-
 // A file open on a handle cannot be given another name here, so a held result is
 // copied into an output file that takes the target's name once complete.
 bool PublishHeldFile(File& file, const std::string& target, Access access,
