@@ -408,6 +408,7 @@ bool WantsDisplayServer(const std::string& requested) {
   return true;
 }
 
+#ifdef MARROWLOCK_QT_PLUGIN_DIR
 // The entries of a ':'-separated list of folders.
 std::vector<std::string> FolderList(const std::string& list) {
   std::vector<std::string> folders;
@@ -420,6 +421,7 @@ std::vector<std::string> FolderList(const std::string& list) {
   }
   return folders;
 }
+#endif
 
 }  // namespace
 
