@@ -317,7 +317,7 @@ TEST(MainTest, ABuildWithoutTheWindowSaysSo) {
     ASSERT_TRUE(WIFEXITED(raw));
     EXPECT_EQ(WEXITSTATUS(raw), 1);
     EXPECT_EQ(ReadFile(dir / "err.txt"),
-              "This build of marrowlock has no window; use -i for batch mode.\n");
+              "This build has no window; add -i to run in batch mode.\n");
   }
 }
 #endif
