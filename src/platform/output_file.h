@@ -88,6 +88,10 @@ bool PublishHeldFile(File& file, const std::string& target, Access access,
 // Replaces the file `path` with what `fill` writes, through an OutputFile. On any
 // failure the old `path` stays as it was and the FileError is passed on.
 void ReplaceFile(const std::string& path, Access access, const std::function<void(File&)>& fill);
+// Appends every byte of `from` to `to`, a MiB at a time; `copying`, when given, is
+// called after each piece with the bytes copied so far and the whole.
+void CopyAll(const File& from, File& to,
+             const std::function<void(int64_t copied, int64_t total)>& copying = nullptr);
 // ReplaceFile with the bytes `data`.
 void WriteFileReplacing(const std::string& path, std::string_view data,
                         Access access = Access::kShared);

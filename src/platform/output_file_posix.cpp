@@ -73,17 +73,6 @@ void RemoveIfStill(const std::string& name, const File& file) {
   if (SameNode(name, file)) ::unlink(name.c_str());
 }
 
-void CopyAll(const File& from, File& to) {
-  std::vector<char> buffer(1 << 20);
-  const int64_t size = from.Size();
-  for (int64_t done = 0; done < size;) {
-    const int64_t piece = std::min<int64_t>(size - done, static_cast<int64_t>(buffer.size()));
-    from.ReadIntoAt(buffer.data(), piece, done);
-    to.Write(std::string_view(buffer.data(), static_cast<size_t>(piece)));
-    done += piece;
-  }
-}
-
 std::function<void(const std::string&, const FileError&)>& UnsyncedFolderReport() {
   static std::function<void(const std::string&, const FileError&)> report;
   return report;
@@ -258,19 +247,8 @@ void PublishOpenFile(File& file, const std::string& working_name, const std::str
 
 bool PublishHeldFile(File& file, const std::string& target, Access access,
                      const std::function<void(int64_t copied, int64_t total)>& copying) {
-  const auto copy_into = [&](File& out) {
-    std::vector<char> buffer(1 << 20);
-    const int64_t size = file.Size();
-    for (int64_t done = 0; done < size;) {
-      const int64_t piece = std::min<int64_t>(size - done, static_cast<int64_t>(buffer.size()));
-      file.ReadIntoAt(buffer.data(), piece, done);
-      out.Write(std::string_view(buffer.data(), static_cast<size_t>(piece)));
-      done += piece;
-      if (copying) copying(done, size);
-    }
-  };
   if (std::optional<File> node = OpenNodeOutput(target)) {
-    copy_into(*node);
+    CopyAll(file, *node, copying);
     node->Close();
     return false;
   }
@@ -282,7 +260,7 @@ bool PublishHeldFile(File& file, const std::string& target, Access access,
   }
   const auto copy = [&] {
     OutputFile out(target, access);
-    copy_into(out.file());
+    CopyAll(file, out.file(), copying);
     out.Publish();
     return false;
   };

@@ -35,19 +35,6 @@ std::string RandomSuffix() {
   return suffix;
 }
 
-void CopyAll(const File& from, File& to,
-             const std::function<void(int64_t, int64_t)>& copying = nullptr) {
-  std::vector<char> buffer(1 << 20);
-  const int64_t size = from.Size();
-  for (int64_t done = 0; done < size;) {
-    const int64_t piece = std::min<int64_t>(size - done, static_cast<int64_t>(buffer.size()));
-    from.ReadIntoAt(buffer.data(), piece, done);
-    to.Write(std::string_view(buffer.data(), static_cast<size_t>(piece)));
-    done += piece;
-    if (copying) copying(done, size);
-  }
-}
-
 bool SameFileAs(const std::string& name, const File& file) {
   const std::optional<FileIdentity> named = IdentityOf(name);
   return named && named == HandleIdentity(AsHandle(file.Handle()));

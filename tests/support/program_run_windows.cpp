@@ -131,16 +131,4 @@ ProgramResult RunToEnd(const ProgramRun& run) {
 
 std::string WhyNoOtherUser() { return "Windows tests do not act as a second user"; }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 }  // namespace marrowlock
