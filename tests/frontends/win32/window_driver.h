@@ -60,6 +60,12 @@ void PressKey(HWND control, UINT virtual_key, bool alt = false);
 // Clicks a menu entry, toolbar button or push button of `window`.
 void PostCommand(HWND window, int id, int code = 0, HWND from = nullptr);
 
+// Presses `keys` down in order and lets them go in reverse, through the system's
+// input queue, for the window in the foreground.
+void PressKeys(const std::vector<WORD>& keys);
+// Writes what the screen shows of `window`, frame included, as a 24-bit BMP file.
+bool SaveWindowPicture(HWND window, const std::string& path);
+
 std::wstring Wide(const std::string& text);
 // A path with backslashes, as a Windows user types it.
 std::wstring WindowsPath(const std::string& path);

@@ -210,6 +210,22 @@ TEST_F(WindowTest, ABinaryFileRunMatchesBatchModeAndEscapeAbandonsALongOne) {
   EXPECT_FALSE(FileExists(dir_ / "big.enc"));
 }
 
+// What Explorer runs for an .enc file: the name after --open is taken whole, options,
+// blanks and all, and the window decrypts it.
+TEST_F(WindowTest, AnEncryptedFileOpenedAsExplorerOpensItIsDecryptedWhateverItsName) {
+  SetDefaultKey();
+  const std::string name = "my -ideas \xC3\xBC -k.enc";
+  WriteFile(dir_ / "plain.txt", "Meet at nine.");
+  WriteFile(dir_ / name, BatchEncrypted("Meet at nine."));
+  HWND form = Start({"--open", dir_ / name});
+  ASSERT_NE(form, nullptr);
+  const std::string decrypted = dir_ / "my -ideas \xC3\xBC -k.dec";
+  ASSERT_TRUE(WindowDriver::WaitUntil([&] { return FileExists(decrypted); }));
+  EXPECT_EQ(ReadFile(decrypted).substr(0, 13), "Meet at nine.");
+  PressKey(Control(form, kText1), 'X', /*alt=*/true);
+  EXPECT_EQ(driver_->WaitForExit(), 0);
+}
+
 TEST_F(WindowTest, F1ShowsTheHelpEscapeHidesItAndAltXEnds) {
   SetDefaultKey();
   HWND form = Start();
@@ -286,6 +302,44 @@ TEST_F(WindowTest, ToolbarButtonsReachTheirCommands) {
   EXPECT_TRUE(WindowDriver::WaitUntil([&] { return InBinaryMode(form); }));
   PostCommand(form, kFirstButton + RowOf(Command::kExit).button.position);
   EXPECT_EQ(driver_->WaitForExit(), 0);
+}
+
+// Pictures for the README: the window with a key open and shown and a text
+// encrypted, and the help window, as BMP files (scripts/screenshot --windows makes
+// PNG files of them). Runs only when MARROWLOCK_SCREENSHOT names the first.
+TEST_F(WindowTest, Screenshot) {
+  const char* target = std::getenv("MARROWLOCK_SCREENSHOT");
+  if (!target || !*target) GTEST_SKIP() << "MARROWLOCK_SCREENSHOT not set";
+  const std::string main_picture = target;
+  const std::string help_picture = main_picture.substr(0, main_picture.rfind('.')) + "-help" +
+                                   main_picture.substr(main_picture.rfind('.'));
+  std::filesystem::rename(std::filesystem::u8path(key_),
+                          std::filesystem::u8path(dir_ / "friends.mlk"));
+  key_ = dir_ / "friends.mlk";
+  SetDefaultKey();
+  HWND form = Start();
+  ASSERT_NE(form, nullptr);
+  ::SetWindowPos(form, nullptr, 20, 20, 820, 660, SWP_NOZORDER);
+  OpenKey(form);
+  HWND text1 = Control(form, kText1);
+  Type(text1, L"Meet at the old mill at nine.\rBring the map and the lantern.\rTell no one.");
+  ASSERT_TRUE(WindowDriver::WaitUntil([&] { return TextOf(text1).ends_with(L"no one."); }));
+  PostCommand(form, MenuId(Command::kEncrypt));
+  ASSERT_TRUE(driver_->AnswerInputBox(L"letter"));
+  ASSERT_TRUE(WindowDriver::WaitUntil([&] { return !TextOf(Control(form, kText2)).empty(); }));
+  // The key's numbers, with the keys a user presses (Ctrl+Shift+Alt+P).
+  ::SetForegroundWindow(form);
+  ::Sleep(300);
+  PressKeys({VK_CONTROL, VK_SHIFT, VK_MENU, 'P'});
+  ::Sleep(700);
+  ASSERT_TRUE(SaveWindowPicture(form, main_picture));
+
+  PressKey(text1, VK_F1);
+  HWND help = driver_->WaitForWindow(kHelpWindowClass);
+  ASSERT_NE(help, nullptr);
+  ::SetWindowPos(help, HWND_TOP, 60, 40, 0, 0, SWP_NOSIZE);
+  ::Sleep(700);
+  ASSERT_TRUE(SaveWindowPicture(help, help_picture));
 }
 
 }  // namespace
