@@ -77,9 +77,9 @@ void MainWindowView::Close() { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 void MainWindowView::Create() {
   RegisterViewClass(kMainWindowClass, Procedure);
-  hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW,
-                            CW_USEDEFAULT, CW_USEDEFAULT, 760, 600, nullptr, nullptr,
-                            ::GetModuleHandleW(nullptr), this);
+  hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass, L"",
+                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                            760, 600, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
   ::SetWindowPos(hwnd_, nullptr, 0, 0, Scaled(hwnd_, 760), Scaled(hwnd_, 600),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   HFONT font = platform_.ui_font();
@@ -97,8 +97,8 @@ void MainWindowView::Create() {
       MakeControl(hwnd_, L"Edit", L"", kAreaStyle | ES_READONLY, kText3, fixed, WS_EX_CLIENTEDGE);
   text_[3] =
       MakeControl(hwnd_, L"Edit", L"", kAreaStyle | ES_READONLY, kText4, fixed, WS_EX_CLIENTEDGE);
-  label5_ = MakeControl(hwnd_, L"Static", L"", SS_NOPREFIX | SS_PATHELLIPSIS, kLabel5, font);
-  label6_ = MakeControl(hwnd_, L"Static", L"", SS_NOPREFIX | SS_PATHELLIPSIS, kLabel6, font);
+  label5_ = MakeControl(hwnd_, L"Static", L"", SS_NOPREFIX | SS_ENDELLIPSIS, kLabel5, font);
+  label6_ = MakeControl(hwnd_, L"Static", L"", SS_NOPREFIX | SS_ENDELLIPSIS, kLabel6, font);
   // An edit control holds 32767 characters unless told otherwise.
   for (HWND area : text_) ::SendMessageW(area, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
   status_ =

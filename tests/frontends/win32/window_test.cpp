@@ -66,8 +66,9 @@ class WindowTest : public ::testing::Test {
   void OpenKey(HWND form) {
     PostCommand(form, MenuId(Command::kOpenKey));
     ASSERT_TRUE(driver_->AnswerFileDialog(L"New Key", WindowsPath(key_)));
+    const std::wstring name = std::filesystem::u8path(key_).filename().wstring();
     ASSERT_TRUE(WindowDriver::WaitUntil(
-        [&] { return TextOf(Control(form, kLabel6)).find(L"k.mlk") != std::wstring::npos; }));
+        [&] { return TextOf(Control(form, kLabel6)).find(name) != std::wstring::npos; }));
   }
 
   // What batch mode makes of `bytes` with the same key: the reference for the window.
@@ -258,6 +259,13 @@ TEST(WindowLayoutTest, MenusAndToolbarComeFromTheCommandTable) {
     std::string key = KeyText(row.key);
     EXPECT_EQ(std::wstring(caption),
               Wide(row.menu.caption) + (key.empty() ? L"" : L"\t" + Wide(key)));
+  }
+  // The labels under the boxes say what they name from the start.
+  platform.Redraw();
+  for (auto [id, caption] :
+       {std::pair{kLabel5, L"Decrypted File ()"}, std::pair{kLabel6, L"Current Key ()"}}) {
+    EXPECT_EQ(TextOf(Control(form, id)), caption);
+    EXPECT_TRUE(::GetWindowLongW(Control(form, id), GWL_STYLE) & WS_VISIBLE);
   }
   HWND toolbar = Control(form, kToolbar);
   ASSERT_EQ(::SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 9);
