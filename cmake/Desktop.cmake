@@ -2,7 +2,7 @@
 # Desktop integration: the desktop entry, the MIME types of key and encrypted files, the
 # AppStream metainfo and the icons in the hicolor theme. Only a build with the window
 # installs them.
-if(NOT MARROWLOCK_GUI)
+if(NOT MARROWLOCK_GUI OR WIN32)
   return()
 endif()
 

@@ -16,6 +16,9 @@ install(TARGETS marrowlock marrowlock-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BI
 if(TARGET marrowlock-keygen)
   install(TARGETS marrowlock-keygen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+if(TARGET marrowlock-console)
+  install(TARGETS marrowlock-console RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 if(TARGET marrowlock-window)
   # Loaded with dlopen, never run: it needs no execute bit.
   install(TARGETS marrowlock-window

@@ -13,6 +13,10 @@
 #include "platform/temporary_names.h"
 #include "state/program_exit.h"
 
+#ifdef MARROWLOCK_WIN32_WINDOW
+#include "frontends/win32/desktop.h"
+#endif
+
 namespace {
 
 #ifdef MARROWLOCK_GUI
@@ -65,7 +69,9 @@ int main(int argc, char** argv) {
     std::cerr << "No display available.\n";
     return kExitFailure;
   }
-#ifdef MARROWLOCK_GUI
+#if defined(MARROWLOCK_WIN32_WINDOW)
+  return RunWindows(argc, argv);
+#elif defined(MARROWLOCK_GUI)
   return RunWindow(argc, argv);
 #else
   std::cerr << "This build has no window; add -i to run in batch mode.\n";

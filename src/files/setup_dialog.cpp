@@ -28,8 +28,10 @@ std::vector<std::string> ListKeyFiles(const std::string& directory) {
 std::string DriveOf(const std::vector<std::string>& drives, const std::string& path) {
   std::string best;
   for (const std::string& drive : drives) {
-    bool inside = path == drive || (path.compare(0, drive.size(), drive) == 0 &&
-                                    (drive.ends_with('/') || path[drive.size()] == '/'));
+    bool inside =
+        !drive.empty() &&
+        (path == drive || (path.compare(0, drive.size(), drive) == 0 &&
+                           (IsSeparator(drive.back()) || IsSeparator(path[drive.size()]))));
     if (inside && drive.size() > best.size()) best = drive;
   }
   if (best.empty() && !drives.empty()) best = drives.front();

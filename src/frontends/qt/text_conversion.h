@@ -6,10 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "app/text_area.h"
 #include "platform/text_encoding.h"
 
 namespace marrowlock {
 
+// Qt's forms of the conversions of app/text_area (line breaks as paragraphs).
+//
 // The characters a text area shows for bytes[from..], the bytes read in `encoding`.
 // Line breaks (CR LF, a lone CR, a lone LF) are shown as line breaks, and an LF at
 // `from` that completes a CR before it is not shown again; a NUL byte is shown as
@@ -31,10 +34,6 @@ inline QString BytesToDisplay(std::string_view bytes,
 // A character that windows-1252 has no byte for becomes '?' and sets *lossy.
 std::string DisplayToBytes(const QString& text, TextEncoding encoding, bool* lossy,
                            std::string_view line_break = "\r\n");
-
-// The line break a text uses, which lines typed into it get too: its first one (CR
-// LF, LF or a lone CR); CR LF for a text without any.
-std::string_view LineBreakOf(std::string_view bytes);
 
 // The bytes of a text area after the user changed it: `before` are the bytes it
 // showed, read in `encoding`, and `text` the characters it holds now. The characters
