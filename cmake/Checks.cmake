@@ -14,6 +14,9 @@ add_test(NAME source_package
          COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/source_package_test.sh ${PROJECT_SOURCE_DIR})
 set_tests_properties(source_package PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
 add_test(NAME relative_includes COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-includes)
+add_test(NAME linux_calls
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/platform/linux_calls_test.sh
+                 $<TARGET_FILE:marrowlock_platform> $<IF:$<BOOL:${MARROWLOCK_LINUX_FEATURES}>,ON,OFF>)
 if(MARROWLOCK_GUI)
   set(_run_script_window)
 else()

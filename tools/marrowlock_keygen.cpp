@@ -9,6 +9,7 @@
 
 #include "cipher/block_lengths.h"
 #include "cipher/key_making.h"
+#include "platform/console.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "platform/program_arguments.h"
@@ -29,7 +30,7 @@ constexpr int kExitError = 1;
 constexpr int kExitUsage = 2;
 
 int Fail(int status, const std::string& message) {
-  std::fprintf(stderr, "marrowlock-keygen: %s\n", message.c_str());
+  marrowlock::WriteText(stderr, "marrowlock-keygen: " + message + "\n");
   return status;
 }
 

@@ -109,8 +109,11 @@ int64_t File::Size() const {
 }
 
 void File::AdviseSequential() const {
-  // Only advice: a file system that ignores it reads just as correctly.
+  // Only advice: a file system that ignores it reads just as correctly. macOS has no
+  // posix_fadvise (its counterpart is fcntl F_RDAHEAD).
+#if MARROWLOCK_LINUX_FEATURES
   ::posix_fadvise(handle_, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
 }
 
 void File::ReadIntoAt(char* buffer, int64_t count, int64_t offset) const {
@@ -203,8 +206,13 @@ void RemoveFile(const std::string& path) {
 }
 
 void RenameNoReplace(const std::string& from, const std::string& to) {
+#if MARROWLOCK_LINUX_FEATURES
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
   int e = errno;
+#else
+  // What a Mac would do with renamex_np(RENAME_EXCL) is done by link and unlink here.
+  int e = EINVAL;
+#endif
   if (e == EINVAL || e == ENOSYS) {
     // File systems without RENAME_NOREPLACE: link refuses an existing name too.
     if (::link(from.c_str(), to.c_str()) == 0) {

@@ -46,6 +46,18 @@ std::string RandomSuffix() {
 
 std::string ProcPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
+// True where an open file can be given a name by linking /proc/self/fd/N: Linux with
+// /proc mounted. Elsewhere (macOS, the BSDs, and a build with
+// MARROWLOCK_LINUX_FEATURES off, which takes their way) files are made under hidden
+// names, and a held file is copied.
+bool OpenFilesCanBeLinked() {
+#if MARROWLOCK_LINUX_FEATURES
+  return ::access("/proc/self/fd", F_OK) == 0;
+#else
+  return false;
+#endif
+}
+
 // Links the open file `fd` under a fresh hidden name in `folder` and registers that
 // name; returns the name, or nothing (errno set) when linking failed.
 std::optional<std::string> LinkUnderHiddenName(int fd, const std::string& folder, int* slot) {
@@ -109,6 +121,7 @@ OutputFile::OutputFile(const std::string& target, Access access)
   // what the user's umask allows.
   const mode_t mode = access == Access::kPrivate ? 0600 : 0666;
   int fd = -1;
+#if MARROWLOCK_LINUX_FEATURES
   if (!AvoidingUnnamed()) {
     fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
     // A file without a name needs /proc to be given one later.
@@ -117,6 +130,7 @@ OutputFile::OutputFile(const std::string& target, Access access)
       fd = -1;
     }
   }
+#endif
   if (fd < 0) {
     CleanupSignalsBlocked blocked;
     for (int i = 0; i < kNameTries && fd < 0; ++i) {
@@ -212,7 +226,7 @@ void PublishOpenFile(File& file, const std::string& working_name, const std::str
   }
   file.Sync();
   const std::string folder = FolderPart(target);
-  if (::access("/proc/self/fd", F_OK) != 0) {
+  if (!OpenFilesCanBeLinked()) {
     // Without /proc the file can be reached by its name only.
     if (!SameNode(working_name, file)) {
       throw FileError("rename " + working_name + " to", target,
@@ -265,7 +279,7 @@ bool PublishHeldFile(File& file, const std::string& target, Access access,
     return false;
   };
   // Without /proc an open file cannot be linked.
-  if (::access("/proc/self/fd", F_OK) != 0) return copy();
+  if (!OpenFilesCanBeLinked()) return copy();
   file.Sync();
   const std::string folder = FolderPart(target);
   int slot = -1;

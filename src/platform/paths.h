@@ -38,6 +38,11 @@ std::string FolderPart(const std::string& path);
 // True where the file system compares names without regard to case (NTFS, so
 // "LEDGER.ENC" is the same file as "ledger.enc"), false where it does not.
 bool NamesIgnoreCase();
+// `name` spelt as the file system compares names: where names ignore case, with
+// every letter in the one case the file system folds it to (not only ASCII: "ÉTÉ.ENC"
+// is "été.enc" on NTFS), else unchanged. Two names of one folder lead to one file
+// exactly when these spellings are equal.
+std::string NameAsCompared(const std::string& name);
 
 // Lower-cases ASCII letters only; every other byte stays as it is.
 std::string AsciiLower(std::string text);

@@ -2,8 +2,10 @@
 #include "platform/random.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <unistd.h>
+#if MARROWLOCK_LINUX_FEATURES
+#include <sys/random.h>
+#endif
 
 #include <cerrno>
 
@@ -25,6 +27,7 @@ void ReadDevice(uint8_t* bytes, size_t count) {
 }  // namespace
 
 void FillRandom(uint8_t* bytes, size_t count) {
+#if MARROWLOCK_LINUX_FEATURES
   size_t done = 0;
   while (done < count) {
     ssize_t got = ::getrandom(bytes + done, count - done, 0);
@@ -33,6 +36,10 @@ void FillRandom(uint8_t* bytes, size_t count) {
     if (got < 0) throw FileError("read", "the random source", errno);
     done += static_cast<size_t>(got);
   }
+#else
+  // Every POSIX system has the device (macOS's getentropy gives 256 bytes a call).
+  ReadDevice(bytes, count);
+#endif
 }
 
 }  // namespace marrowlock

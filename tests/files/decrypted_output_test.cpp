@@ -284,8 +284,14 @@ TEST_F(DecryptedOutputTest, AResultHeldInAFileIsRenamedByALink) {
   struct stat held, renamed;
   ASSERT_EQ(::stat("held.dec", &held), 0);
   ASSERT_EQ(::stat("renamed.bin", &renamed), 0);
+#if MARROWLOCK_LINUX_FEATURES
   EXPECT_EQ(held.st_ino, renamed.st_ino);
   EXPECT_EQ(platform.process_events_calls, 0);
+#else
+  // Without /proc an open file cannot be linked: it is copied, the window kept answering.
+  EXPECT_NE(held.st_ino, renamed.st_ino);
+  EXPECT_EQ(ReadFile("renamed.bin"), std::string(3 << 20, 'h'));
+#endif
   // Renamed onto a name it has already, it stays as it is, with no second name.
   platform.input_answers = {"renamed.bin"};
   RenameCommand(s);

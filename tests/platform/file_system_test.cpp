@@ -223,8 +223,14 @@ TEST(OutputFileTest, PublishingAnOpenFileNeverTakesWhatIsNowAtItsName) {
   ::rename("default.enc", "moved-away");
   WriteFile("default.enc", "someone else's");
   WriteFile("out.enc", "old output");
+#if MARROWLOCK_LINUX_FEATURES
   PublishOpenFile(work, "default.enc", "out.enc", Access::kShared);
   EXPECT_EQ(ReadFile("out.enc"), "ours");
+#else
+  // Without /proc the open file is reached by its name only: a swapped name is refused.
+  EXPECT_THROW(PublishOpenFile(work, "default.enc", "out.enc", Access::kShared), FileError);
+  EXPECT_EQ(ReadFile("out.enc"), "old output");
+#endif
   EXPECT_EQ(ReadFile("default.enc"), "someone else's");
 
   // Unswapped, the working name goes once the output has its name.

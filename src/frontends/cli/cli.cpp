@@ -10,6 +10,7 @@
 #include "frontends/cli/file_plan.h"
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/tool_message.h"
+#include "platform/console.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "platform/processors.h"
@@ -27,8 +28,8 @@ int RunKeyCommand(const CliOptions& options) {
   if (!options.files.empty()) named = options.files.front();
   const std::string path = KeyFilePath(named);
   const KeyPair key = ReadCliKey(path);
-  std::printf("%s: block length %d bytes\n%s: %s\n", path.c_str(), key.BlockLength(), path.c_str(),
-              KeyCheckText(key).c_str());
+  WriteText(stdout, path + ": block length " + std::to_string(key.BlockLength()) + " bytes\n" +
+                        path + ": " + KeyCheckText(key) + "\n");
   return key.DecryptsWhatItEncrypts() ? kExitOk : kExitFailure;
 }
 

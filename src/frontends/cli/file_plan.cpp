@@ -15,19 +15,21 @@ namespace {
 // Finds the names of a call that lead to one file: by their tidied spelling; by the
 // folder entry they name, the folder known by its identity (one folder reached
 // through a link, or two ways); and, for files that exist, by the file itself
-// (links, hard links).
+// (links, hard links). Where the file system ignores the letter case of names
+// (Windows), both spellings are compared as it compares them: "LEDGER.ENC" and
+// "ledger.enc" are one file there, though neither exists yet.
 class NameIndex {
  public:
   explicit NameIndex(std::string working_directory) : here_(std::move(working_directory)) {}
 
   void Add(const std::string& path, size_t job) {
-    names_.emplace(AbsolutePath(path, here_), job);
+    names_.emplace(NameAsCompared(AbsolutePath(path, here_)), job);
     if (std::optional<std::string> entry = Entry(path)) entries_.emplace(*entry, job);
     if (std::optional<FileIdentity> id = IdentityOf(path)) files_.emplace(*id, job);
   }
   // The job that added a name of the same file as `path`.
   std::optional<size_t> Find(const std::string& path) const {
-    if (auto name = names_.find(AbsolutePath(path, here_)); name != names_.end())
+    if (auto name = names_.find(NameAsCompared(AbsolutePath(path, here_))); name != names_.end())
       return name->second;
     if (std::optional<std::string> entry = Entry(path)) {
       if (auto found = entries_.find(*entry); found != entries_.end()) return found->second;
@@ -44,7 +46,8 @@ class NameIndex {
     const std::string folder = FolderPart(path);
     std::optional<FileIdentity> id = IdentityOf(folder.empty() ? "." : folder);
     if (!id) return std::nullopt;
-    return std::to_string(id->device) + ":" + std::to_string(id->inode) + "/" + FileNamePart(path);
+    return std::to_string(id->device) + ":" + std::to_string(id->inode) + "/" +
+           NameAsCompared(FileNamePart(path));
   }
 
   std::string here_;

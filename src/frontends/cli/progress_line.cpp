@@ -7,6 +7,7 @@
 
 #include "frontends/cli/tool_message.h"
 #include "platform/clock.h"
+#include "platform/console.h"
 
 namespace marrowlock {
 namespace {
@@ -63,8 +64,21 @@ std::string ProgressText(int64_t done, int64_t total, double seconds) {
   return text;
 }
 
+std::string RedrawnLine(const std::string& text, size_t drawn, bool erases) {
+  if (erases) return "\r" + text + "\033[K";
+  return "\r" + text + std::string(drawn > text.size() ? drawn - text.size() : 0, ' ');
+}
+
+std::string ErasedLine(size_t drawn, bool erases) {
+  if (erases) return "\r\033[K";
+  return "\r" + std::string(drawn, ' ') + "\r";
+}
+
 ProgressLine::ProgressLine(bool shown, int64_t total)
-    : shown_(shown), total_(total), start_(MonotonicSeconds()) {}
+    : shown_(shown),
+      erases_(shown && TerminalErasesLines(stderr)),
+      total_(total),
+      start_(MonotonicSeconds()) {}
 
 void ProgressLine::Tick() {
   if (!shown_) return;
@@ -72,10 +86,10 @@ void ProgressLine::Tick() {
   if (seconds < kQuietSeconds) return;
   std::lock_guard<std::mutex> lock(mutex_);
   if (finished_) return;
-  const std::string line = "\r" + ProgressText(done_.load(), total_, seconds) + "\033[K";
-  std::fputs(line.c_str(), stderr);
-  std::fflush(stderr);
+  const std::string text = ProgressText(done_.load(), total_, seconds);
+  WriteText(stderr, RedrawnLine(text, drawn_ ? width_ : 0, erases_));
   drawn_ = true;
+  width_ = std::max(width_, text.size());
 }
 
 void ProgressLine::Report(const std::string& text) {
@@ -93,9 +107,9 @@ void ProgressLine::Finish() {
 // REQUIRES: mutex_ held.
 void ProgressLine::Erase() {
   if (!drawn_) return;
-  std::fputs("\r\033[K", stderr);
-  std::fflush(stderr);
+  WriteText(stderr, ErasedLine(width_, erases_));
   drawn_ = false;
+  width_ = 0;
 }
 
 }  // namespace marrowlock

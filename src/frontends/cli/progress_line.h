@@ -31,11 +31,13 @@ class ProgressLine {
   void Erase();
 
   const bool shown_;
+  const bool erases_;  // the terminal erases to the end of a line ("\033[K")
   const int64_t total_;
   const double start_;
   std::atomic<int64_t> done_{0};
   std::mutex mutex_;
   bool drawn_ = false;
+  size_t width_ = 0;  // the widest text drawn since the line was last erased
   bool finished_ = false;
 };
 
@@ -43,5 +45,11 @@ class ProgressLine {
 // known, a bar, the share done and the time left, e.g.
 //   "[########            ]  40%  102.4 MiB of 256.0 MiB  51.2 MiB/s  0:03 left"
 std::string ProgressText(int64_t done, int64_t total, double seconds);
+
+// What draws `text` over a progress line of `drawn` characters, and what erases it:
+// with a terminal that erases to the end of a line, that sequence; without one
+// (a Windows console without virtual-terminal mode), spaces over the old text.
+std::string RedrawnLine(const std::string& text, size_t drawn, bool erases);
+std::string ErasedLine(size_t drawn, bool erases);
 
 }  // namespace marrowlock

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "platform/console.h"
+
 namespace marrowlock {
 
 std::string ToolMessage(const FileError& error) {
@@ -13,10 +15,8 @@ std::string ToolMessage(const FileError& error) {
 }
 
 void PrintToolMessage(const std::string& text) {
-  // One call, so that stdio's lock keeps the line whole.
-  const std::string line = "marrowlock-cli: " + text + "\n";
-  std::fputs(line.c_str(), stderr);
-  std::fflush(stderr);
+  // One call, so that the line stays whole.
+  WriteText(stderr, "marrowlock-cli: " + text + "\n");
 }
 
 }  // namespace marrowlock

@@ -3,6 +3,7 @@
 
 #include "files/setup_dialog.h"
 #include "platform/clock.h"
+#include "platform/console.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "state/program_state.h"
@@ -10,13 +11,11 @@
 namespace marrowlock {
 
 void ConsolePlatform::MessageBox(const std::string& text) {
-  std::fprintf(err_, "marlk: %s\n", text.c_str());
-  std::fflush(err_);
+  WriteText(err_, "marlk: " + text + "\n");
 }
 
 std::optional<std::string> ConsolePlatform::Ask(const std::string& prompt) {
-  std::fprintf(err_, "marlk: %s ", prompt.c_str());
-  std::fflush(err_);
+  WriteText(err_, "marlk: " + prompt + " ");
   std::string line;
   int c;
   bool any = false;

@@ -142,5 +142,34 @@ TEST_F(WindowsProgramsTest, TheKeyInUseIsNeverAnOutputWhateverItsSpelling) {
   }
 }
 
+// NTFS finds "NOTES.enc" when asked for "notes.enc": names that differ only in case
+// are one file, whether it exists yet or not, and -f does not make that safe.
+TEST_F(WindowsProgramsTest, NamesThatDifferOnlyInCaseAreOneFile) {
+  WriteFile(dir_ / "notes.txt", "first");
+  WriteFile(dir_ / "NOTES.md", "second");
+  WriteFile(dir_ / "\xC3\xA9t\xC3\xA9.txt", "third");  // "été.txt"
+  WriteFile(dir_ / "\xC3\x89T\xC3\x89.md", "fourth");  // "ÉTÉ.md"
+  struct Case {
+    std::vector<std::string> args;
+    std::string refusal;
+  };
+  const Case cases[] = {
+      {{"notes.txt", "NOTES.md"}, "would both be written to"},
+      {{"\xC3\xA9t\xC3\xA9.txt", "\xC3\x89T\xC3\x89.md"}, "would both be written to"},
+      {{"-o", "NOTES.TXT", "notes.txt"}, "would replace it"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    std::vector<std::string> args = {"encrypt", "-f", "-k", key_};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ProgramResult run = Run(MARROWLOCK_CLI_BINARY, args);
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find(c.refusal), std::string::npos) << run.err;
+  }
+  EXPECT_FALSE(FileExists(dir_ / "notes.enc"));
+  EXPECT_FALSE(FileExists(dir_ / "\xC3\xA9t\xC3\xA9.enc"));
+  EXPECT_EQ(ReadFile(dir_ / "notes.txt"), "first");
+}
+
 }  // namespace
 }  // namespace marrowlock

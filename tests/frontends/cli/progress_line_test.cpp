@@ -21,5 +21,15 @@ TEST(ProgressTextTest, AStreamOfUnknownLengthShowsBytesAndRateOnly) {
   EXPECT_EQ(ProgressText(3 * (int64_t{1} << 30), -1, 3.0), "3.0 GiB  1.0 GiB/s");
 }
 
+// A console that cannot erase to the end of a line gets spaces over whatever the
+// longer text drawn before left, and no escape sequence that it would print.
+TEST(ProgressRedrawTest, WithoutTheEraseSequenceSpacesCoverTheOldText) {
+  EXPECT_EQ(RedrawnLine("1.5 MiB", 0, true), "\r1.5 MiB\033[K");
+  EXPECT_EQ(ErasedLine(7, true), "\r\033[K");
+  EXPECT_EQ(RedrawnLine("9 B", 7, false), "\r9 B    ");
+  EXPECT_EQ(RedrawnLine("1.5 MiB", 3, false), "\r1.5 MiB");
+  EXPECT_EQ(ErasedLine(3, false), "\r   \r");
+}
+
 }  // namespace
 }  // namespace marrowlock
