@@ -5,10 +5,10 @@
 #include <optional>
 
 #include "cipher/block_multiplier.h"
-#include "commands/block_framing.h"
-#include "commands/block_runs.h"
+#include "cipher/pipeline.h"
 #include "commands/encrypted_names.h"
 #include "commands/operation_log.h"
+#include "commands/run_pacing.h"
 #include "commands/throughput.h"
 #include "commands/working_file.h"
 #include "files/decrypted_output.h"
@@ -20,10 +20,6 @@
 
 namespace marrowlock {
 namespace {
-
-// The encrypted file is read through SourceText in windows of this size (a multiple
-// of every block length), not whole.
-constexpr int64_t kWindowSize = int64_t{1} << 20;
 
 // Without a pending name the user picks the encrypted file in a dialog; false when
 // the dialog was cancelled.
@@ -83,60 +79,24 @@ std::optional<std::string> BatchOutputName(ProgramState& s, const std::string& n
   return SettleDecryptedName(s, source);
 }
 
-// Appends the next piece of the encrypted file to SourceText, first dropping what
-// lies before CipherPos.
-void ReadNextPiece(ProgramState& s, File& in) {
-  const int64_t window_end = s.SourceTextStart + static_cast<int64_t>(s.SourceText.size());
-  s.SourceText.erase(0, static_cast<size_t>(s.CipherPos - s.SourceTextStart));
-  s.SourceTextStart = s.CipherPos;
-  const int64_t piece = std::min(kWindowSize, s.CipherLength - window_end);
-  const size_t kept = s.SourceText.size();
-  s.SourceText.resize(kept + static_cast<size_t>(piece));
-  in.ReadInto(s.SourceText.data() + kept, piece);
-}
-
-// Makes sure SourceText holds the block at CipherPos, reading the next piece of the
-// encrypted file when it does not.
-void FillWindow(ProgramState& s, File& in) {
-  const int64_t window_end = s.SourceTextStart + static_cast<int64_t>(s.SourceText.size());
-  if (s.CipherPos + s.BlockLength > window_end) ReadNextPiece(s, in);
-}
-
-// Batch mode, while the helpers multiply the run just taken: reads the next piece
-// once less than a piece is left ahead, so that the next run finds it read.
-void ReadWindowAhead(ProgramState& s, File& in) {
-  const int64_t window_end = s.SourceTextStart + static_cast<int64_t>(s.SourceText.size());
-  if (window_end - s.CipherPos < kWindowSize && window_end < s.CipherLength) ReadNextPiece(s, in);
-}
-
-void ForgetWindow(ProgramState& s) {
-  s.SourceText.clear();
-  s.SourceText.shrink_to_fit();
-  s.SourceTextStart = 0;
-}
-
-// Appends the next run of encrypted blocks to OutputBuffer.
-void TakeCipherBlocks(ProgramState& s, File& in) {
-  const int n = s.BlockLength;
-  FillWindow(s, in);
-  const int64_t window_end = s.SourceTextStart + static_cast<int64_t>(s.SourceText.size());
-  const int64_t blocks = BlocksInRun(s, (window_end - s.CipherPos) / n);
-  s.OutputBuffer.append(s.SourceText, static_cast<size_t>(s.CipherPos - s.SourceTextStart),
-                        static_cast<size_t>(blocks * n));
-  s.CipherPos += blocks * n;
-}
-
-// The decrypted bytes of one flush go to the working file and to Text1 or, when the
-// result is held, BinaryData.
-void Flush(ProgramState& s, WorkingFile& out) {
-  int64_t written = out.Append(s.OutputBuffer);
-  if (s.BinaryMode) {
-    if (s.BinaryData.IsFileBacked()) s.BinaryData.GrowBacked(written);
-  } else {
-    s.Form1.Text1.Text += s.OutputBuffer;
+// Where a decryption's bytes go: the working file, and Text1 or, when the result is
+// held, BinaryData, which grows by what reaches the file.
+class DecryptedSink final : public ByteSink {
+ public:
+  DecryptedSink(ProgramState& s, WorkingFile& out) : s_(s), out_(out) {}
+  void Write(std::string_view bytes) override {
+    const int64_t written = out_.Append(bytes);
+    if (s_.BinaryMode) {
+      if (s_.BinaryData.IsFileBacked()) s_.BinaryData.GrowBacked(written);
+    } else {
+      s_.Form1.Text1.Text += bytes;
+    }
   }
-  s.OutputBuffer.clear();
-}
+
+ private:
+  ProgramState& s_;
+  WorkingFile& out_;
+};
 
 void DrainInto(ProgramState& s, WorkingFile& out) {
   int64_t written = out.Drain();
@@ -161,46 +121,38 @@ void StartRun(ProgramState& s, File& in, WorkingFile& out, bool hold_result) {
   StartProgress(s, "Decrypting");
   s.BinaryData.clear();
   if (s.BinaryMode && hold_result) s.BinaryData.BackByFile(out.file().Duplicate());
-  s.OutputBuffer.clear();
-  ForgetWindow(s);
   s.CipherPos = 0;
   s.InputDamaged = false;
 }
 
-// The block loop. Returns the run's timing, or nothing when Escape abandoned it.
+// The blocks of the encrypted file `in`, through the pipeline into `out`. Returns
+// the run's timing, or nothing when Escape abandoned it.
 std::optional<RunTiming> DecryptBlocks(ProgramState& s, File& in, WorkingFile& out) {
   const BlockMultiplier multiplier(s.PalKey.data(), s.BlockLength);
   RunTiming timing = StartTiming(s);
   s.DecryptSourceName.clear();
-  while (s.CipherPos != s.CipherLength) {
-    if (s.CipherLength - s.CipherPos < s.BlockLength) {
-      // Reports the damage; the time its message waits is the user's, not the run's.
-      const double before = s.platform.SecondsSinceMidnight();
-      ReadCipherBlock(s);
-      CountUserWait(s, before);
-      break;
-    }
-    const size_t run_start = s.OutputBuffer.size();
-    TakeCipherBlocks(s, in);
-    MultiplyRun(s, multiplier, run_start, [&] { ReadWindowAhead(s, in); });
-    if (!s.BatchMode) UpdateDecryptProgress(s, timing);
-    switch (AtFlushPoint(s)) {
-      case FlushPoint::kNotYet:
-        break;
-      case FlushPoint::kAbandon:
-        // Nothing of an abandoned run is kept: a part held would be saved by the
-        // next Rename as if it were the whole result.
-        s.OutputBuffer.clear();
-        s.BinaryData.clear();
-        ForgetWindow(s);
-        return std::nullopt;
-      case FlushPoint::kFlush:
-        Flush(s, out);
-        break;
-    }
+  FileSource source(in, s.CipherLength);
+  DecryptedSink sink(s, out);
+  PipelineJob job;
+  job.direction = Direction::kDecrypt;
+  job.multiplier = &multiplier;
+  job.in = &source;
+  job.out = &sink;
+  const RunOutcome outcome = RunBlocks(s, job, timing);
+  if (outcome.abandoned) {
+    // Nothing of an abandoned run is kept: a part held would be saved by the next
+    // Rename as if it were the whole result.
+    s.BinaryData.clear();
+    return std::nullopt;
   }
-  ForgetWindow(s);
-  if (!s.OutputBuffer.empty()) Flush(s, out);
+  // One stray byte after the last whole block is ignored silently; two or more mean
+  // the file lost part of a block. The time the message waits is the user's.
+  if (outcome.left_over >= 2) {
+    const double before = s.platform.SecondsSinceMidnight();
+    s.InputDamaged = true;
+    s.platform.MessageBox("File was damaged, exiting");
+    CountUserWait(s, before);
+  }
   DrainInto(s, out);
   return timing;
 }
@@ -286,7 +238,6 @@ void DecryptCommand(ProgramState& s) {
     if (batch || !s.SaveFailed) LogFinishedRun(s, s.CipherLength, *timing, "Decrypt");
     EndRun(s);
   } catch (const FileError& e) {
-    ForgetWindow(s);
     HideProgress(s);
     return Refuse(s, e.what());
   }

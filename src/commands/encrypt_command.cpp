@@ -5,11 +5,10 @@
 #include <optional>
 
 #include "cipher/block_multiplier.h"
-#include "commands/block_framing.h"
-#include "commands/block_runs.h"
+#include "cipher/pipeline.h"
 #include "commands/encrypted_names.h"
 #include "commands/operation_log.h"
-#include "commands/source_reading.h"
+#include "commands/run_pacing.h"
 #include "commands/throughput.h"
 #include "commands/working_file.h"
 #include "state/progress_display.h"
@@ -46,28 +45,13 @@ bool RefuseSource(ProgramState& s, const std::string& source) {
   return true;
 }
 
-// Opens the binary-mode source and reads its first chunk into SourceText.
+// Opens the binary-mode source; its size, taken now, is what the run encrypts.
 void OpenSource(ProgramState& s, const std::string& name) {
   s.SourceFileNumber = File::OpenRead(name);
   s.SourceFileNumber.AdviseSequential();
-  s.SourceReadAhead.clear();
-  s.SourceReadAheadPos = 0;
   s.SourceFileSize = s.SourceFileNumber.Size();
-  s.FullChunkSize = s.ChunkSize;
-  s.NextChunkSize = s.FullChunkSize;
-  const int64_t whole = s.SourceFileSize / s.NextChunkSize;
-  s.LastChunkSize = s.SourceFileSize % s.NextChunkSize;
-  s.ChunksRead = 0;
-  if (whole != 0) {
-    ReadSourceChunk(s, s.NextChunkSize, s.SourceText);
-    s.ChunkCount = whole + (s.LastChunkSize != 0 ? 1 : 0);
-  } else {
-    ReadSourceChunk(s, s.LastChunkSize, s.SourceText);
-    s.SourceFileNumber.Close();
-    s.ChunkCount = 1;
-  }
-  s.ChunksRead += 1;
-  s.SourceLength = static_cast<int64_t>(s.SourceText.size());
+  // The progress counts in chunks, of which even an empty file has one.
+  s.ChunkCount = std::max<int64_t>(1, (s.SourceFileSize + s.ChunkSize - 1) / s.ChunkSize);
 }
 
 // Text mode encrypts the text of Text1.
@@ -76,66 +60,32 @@ void TakeText1(ProgramState& s) {
   s.SourceLength = static_cast<int64_t>(s.SourceText.size());
 }
 
-bool MoreToEncrypt(const ProgramState& s) {
-  return s.SourcePos < s.SourceLength || (s.BinaryMode && s.ChunksRead != s.ChunkCount);
-}
-
-// Appends the next run of plain blocks to OutputBuffer: whole blocks straight from
-// SourceText, or the one block that ReadPlainBlock cuts where a refill or the padded
-// last block comes.
-void TakePlainBlocks(ProgramState& s) {
-  const int n = s.BlockLength;
-  const int64_t left = s.SourceLength - s.SourcePos;
-  if (left >= n) {
-    const int64_t blocks = BlocksInRun(s, left / n);
-    s.OutputBuffer.append(s.SourceText, static_cast<size_t>(s.SourcePos),
-                          static_cast<size_t>(blocks * n));
-    s.SourcePos += blocks * n;
-  } else {
-    ReadPlainBlock(s);
-    s.OutputBuffer.append(reinterpret_cast<const char*>(s.PlainBlock.data()),
-                          static_cast<size_t>(n));
-  }
-}
-
-// The block loop. Returns the run's timing, or nothing when Escape abandoned it.
+// The blocks of the source, through the pipeline into `out`. Returns the run's
+// timing, or nothing when Escape abandoned it.
 std::optional<RunTiming> EncryptBlocks(ProgramState& s, WorkingFile& out) {
   const BlockMultiplier multiplier(s.PairKey.data(), s.BlockLength);
-  s.OutputBuffer.clear();
   s.SourcePos = 0;
   StartProgress(s, "Encrypting");
   RunTiming timing = StartTiming(s);
-  do {
-    const size_t run_start = s.OutputBuffer.size();
-    TakePlainBlocks(s);
-    MultiplyRun(s, multiplier, run_start, [&] { ReadSourceAhead(s); });
-    // Nothing is shown in batch mode, so there the clock is left alone.
-    if (!s.BatchMode) UpdateEncryptProgress(s, timing);
-    switch (AtFlushPoint(s)) {
-      case FlushPoint::kNotYet:
-        break;
-      case FlushPoint::kAbandon:
-        out.Drain();
-        return std::nullopt;
-      case FlushPoint::kFlush:
-        out.Append(s.OutputBuffer);
-        s.OutputBuffer.clear();
-        break;
-    }
-  } while (MoreToEncrypt(s));
-  out.Append(s.OutputBuffer);
-  s.OutputBuffer.clear();
+  FileSource file(s.SourceFileNumber, s.SourceFileSize);
+  MemorySource text(s.SourceText);
+  PipelineJob job;
+  job.direction = Direction::kEncrypt;
+  job.multiplier = &multiplier;
+  job.source_kind = s.BinaryMode ? SourceKind::kFile : SourceKind::kText;
+  job.in = s.BinaryMode ? static_cast<ByteSource*>(&file) : &text;
+  job.out = &out;
+  if (RunBlocks(s, job, timing).abandoned) {
+    out.Drain();
+    return std::nullopt;
+  }
   s.SourceText.clear();
   FinishProgress(s);
   return timing;
 }
 
-// Lets go of the source file and its buffers.
-void CloseSource(ProgramState& s) {
-  s.SourceFileNumber = File();
-  s.SourceReadAhead.clear();
-  s.SourceReadAhead.shrink_to_fit();
-}
+// Lets go of the source file.
+void CloseSource(ProgramState& s) { s.SourceFileNumber = File(); }
 
 // Shows the encrypted text, which the run kept in memory, in Text2.
 void ReadBackIntoText2(ProgramState& s, const std::string& encrypted) {
@@ -185,7 +135,6 @@ void EncryptCommand(ProgramState& s) {
   if (!source) return;
   s.EncryptSourceName.clear();
   s.SourceText.clear();
-  s.OutputBuffer.clear();
 
   try {
     // A binary run writes beside its output, which its source names: nothing else is

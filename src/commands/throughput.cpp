@@ -51,20 +51,11 @@ void UpdateEncryptProgress(ProgramState& s, RunTiming& t) {
   double now;
   if (!Due(s, t, &now)) return;
   if (!s.BatchMode && t.last_position != 0) {
-    int64_t percent;
-    int64_t bytes;
-    if (s.BinaryMode) {
-      int64_t done = (s.ChunksRead - 1) * s.ChunkSize + s.SourcePos;
-      percent = done * 95 / (s.ChunkSize * s.ChunkCount);
-      bytes = done - ((t.last_chunk - 1) * s.ChunkSize + t.last_position);
-    } else {
-      percent = s.SourcePos * 95 / s.SourceLength;
-      bytes = s.SourcePos - t.last_position;
-    }
-    ShowPercent(s, Clamp(percent));
-    ShowRate(s, "Encrypting", RateText(bytes, now - t.last_update));
+    // A file's share is measured against its chunks, a text's against its length.
+    const int64_t whole = s.BinaryMode ? s.ChunkSize * s.ChunkCount : s.SourceLength;
+    ShowPercent(s, Clamp(s.SourcePos * 95 / whole));
+    ShowRate(s, "Encrypting", RateText(s.SourcePos - t.last_position, now - t.last_update));
   }
-  t.last_chunk = s.ChunksRead;
   t.last_position = s.SourcePos;
   t.last_update = now;
 }

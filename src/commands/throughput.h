@@ -20,8 +20,8 @@ std::string RateText(int64_t bytes, double seconds);
 struct RunTiming {
   double start = 0;
   double last_update = 0;
+  // The source bytes taken at the last update.
   int64_t last_position = 0;
-  int64_t last_chunk = 0;
   // UserWaitSeconds when the run started.
   double waited_before = 0;
 };
@@ -29,8 +29,10 @@ struct RunTiming {
 // Starts the timing of a run at the current time.
 RunTiming StartTiming(ProgramState& s);
 
-// The update after a block, when at least ProgressInterval has passed since the last
-// one. An encryption shows nothing at its first due update.
+// The update after a step of the run, when at least ProgressInterval has passed
+// since the last one, from the source bytes taken so far (SourcePos for an
+// encryption, CipherPos for a decryption). An encryption shows nothing at its first
+// due update.
 void UpdateEncryptProgress(ProgramState& s, RunTiming& t);
 void UpdateDecryptProgress(ProgramState& s, RunTiming& t);
 

@@ -32,6 +32,11 @@ File& WorkingFile::file() { return beside_->file(); }
 
 int64_t WorkingFile::Append(std::string_view bytes) {
   if (kind_ == Kind::kDiscard) return 0;
+  if (kind_ == Kind::kBeside && pending_.empty() && bytes.size() >= kWritePiece) {
+    // A whole piece or more (a batch run's buffer) goes to the file without a copy.
+    WriteNow(bytes);
+    return static_cast<int64_t>(bytes.size());
+  }
   pending_.append(bytes);
   if (kind_ == Kind::kMemory) return 0;
   return pending_.size() >= kWritePiece ? Drain() : 0;
@@ -39,14 +44,18 @@ int64_t WorkingFile::Append(std::string_view bytes) {
 
 int64_t WorkingFile::Drain() {
   if (kind_ != Kind::kBeside || pending_.empty()) return 0;
-  file().Write(pending_);
+  WriteNow(pending_);
   const int64_t written = static_cast<int64_t>(pending_.size());
-  // The disk starts taking each piece at once, so that the sync before the output
-  // takes its name finds little left to write.
-  StartWriteback(file(), written_, written);
-  written_ += written;
   pending_.clear();
   return written;
+}
+
+void WorkingFile::WriteNow(std::string_view bytes) {
+  file().Write(bytes);
+  // The disk starts taking each piece at once, so that the sync before the output
+  // takes its name finds little left to write.
+  StartWriteback(file(), written_, static_cast<int64_t>(bytes.size()));
+  written_ += static_cast<int64_t>(bytes.size());
 }
 
 void WorkingFile::Publish(const std::string& target) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "cipher/pipeline.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 
@@ -14,11 +15,12 @@ namespace marrowlock {
 // Where an encryption or decryption puts its output while it runs, taking the bytes
 // of every flush. The flushed bytes are collected and written in large pieces; Drain
 // writes whatever is collected, so after it the output holds every flushed byte, as
-// if each flush had been written on its own.
+// if each flush had been written on its own. As a run's sink, it takes the bytes of
+// each step of the pipeline as a flush.
 //
 // No run has a working file under a name of its own: its output is private to it
 // until it is complete, and an abandoned run leaves nothing.
-class WorkingFile {
+class WorkingFile final : public ByteSink {
  public:
   // A new file beside `target` that takes that name when Publish is called (an
   // OutputFile): without any name while it is written where the file system allows
@@ -34,6 +36,7 @@ class WorkingFile {
   // Takes the bytes of one flush. Returns how many bytes this call wrote to the
   // file (0 while they are only collected).
   int64_t Append(std::string_view bytes);
+  void Write(std::string_view bytes) override { Append(bytes); }
   // Writes everything collected; returns how many bytes that was.
   int64_t Drain();
   // The open file of a Beside output.
@@ -49,6 +52,7 @@ class WorkingFile {
  private:
   enum class Kind { kBeside, kMemory, kDiscard };
   WorkingFile() = default;
+  void WriteNow(std::string_view bytes);
 
   Kind kind_ = Kind::kDiscard;
   Access access_ = Access::kShared;

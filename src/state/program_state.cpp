@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "state/program_state.h"
 
+#include "cipher/framing.h"
 #include "platform/system_paths.h"
 
 namespace marrowlock {
@@ -16,7 +17,7 @@ void SetStartValues(ProgramState& s) {
   s.BinaryMode = false;
   s.AbortRequested = false;
   s.ProgressInterval = 1;
-  s.ChunkSize = 4001;
+  s.ChunkSize = kChunkSize;
   s.FlushThreshold = 1024;
   s.DisplayLimit = 32000;
   s.LineBreak = "\r\n";

@@ -73,7 +73,6 @@ struct ProgramState {
   // Buffers: byte strings, one character per byte.
   std::string SourceText;
   HeldData BinaryData;
-  std::string OutputBuffer;
   std::string ChunkBuffer;
 
   // Positions and sizes.
@@ -83,22 +82,10 @@ struct ProgramState {
   int64_t CipherPos = 0;
   int64_t SourceFileSize = 0;
 
-  // A chunked read of the source file during an encryption.
+  // The source file of a binary-mode encryption, and the chunks of kChunkSize it
+  // holds (at least one), against which the progress is measured.
   File SourceFileNumber;
-  // Bytes read from SourceFileNumber ahead of the chunk reads that asked for them,
-  // so that a long source is read in large pieces; the first SourceReadAheadPos of
-  // them have been handed out already.
-  std::string SourceReadAhead;
-  int64_t SourceReadAheadPos = 0;
-  // Offset in the encrypted file of SourceText's first byte: a decryption holds only
-  // a window of the file in SourceText, while CipherPos and CipherLength count from
-  // the start of the file.
-  int64_t SourceTextStart = 0;
-  int64_t ChunksRead = 0;
   int64_t ChunkCount = 0;
-  int64_t LastChunkSize = 0;
-  int64_t NextChunkSize = 0;
-  int64_t FullChunkSize = 0;
 
   // Key tables and block work areas; created by OpenKeyFile.
   Cells PlainBlock;
@@ -149,8 +136,9 @@ struct ProgramState {
 };
 
 // The start values: the key and block length of no key (16), text mode, no pending
-// flags, the constants (ChunkSize 4001, FlushThreshold 1024, DisplayLimit 32000,
-// ProgressInterval 1 second, LineBreak CR LF) and the log in the system folder.
+// flags, the constants (ChunkSize the framing's kChunkSize, 4001; FlushThreshold
+// 1024, DisplayLimit 32000, ProgressInterval 1 second, LineBreak CR LF) and the log
+// in the system folder.
 void SetStartValues(ProgramState& s);
 
 }  // namespace marrowlock

@@ -3,6 +3,7 @@
 // threads; the files it writes must be byte for byte those of the window's
 // block-by-block runs.
 
+#include "cipher/framing.h"
 #include "commands/command_fixture.h"
 
 namespace marrowlock {
@@ -68,6 +69,13 @@ TEST_P(BatchRunsTest, AStrayByteAfterManyWindowsIsIgnoredAsAfterOne) {
   s.DecryptSourceName = "big.enc";
   EXPECT_EQ(ExitStatusOf(DecryptCommand), kExitOk);
   EXPECT_TRUE(ReadFile("big.dec") == decrypted);
+}
+
+// The chunks the window reads and shows in are those the framing measures files in.
+TEST(ChunkSizeTest, TheStatesChunkSizeIsTheFramings) {
+  ScriptedPlatform platform;
+  ProgramState s{platform};
+  EXPECT_EQ(s.ChunkSize, kChunkSize);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryBlockLength, BatchRunsTest, ::testing::Values(1, 2, 4, 8, 16, 256));

@@ -108,6 +108,7 @@ TEST_F(CommandTest, ShortEncryptedFilesDecryptTheirWholeBlocksAndReportDamageFro
     DecryptCommand(s);
     EXPECT_EQ(ReadFile("d.dec"), ReferenceTransform(blocks, key.pal));
     EXPECT_EQ(s.InputDamaged, extra >= 2);
+    EXPECT_EQ(s.CipherPos, 48) << "the bytes after the last whole block are not taken";
     EXPECT_EQ(platform.messages, extra >= 2 ? std::vector<std::string>{"File was damaged, exiting"}
                                             : std::vector<std::string>{});
   }

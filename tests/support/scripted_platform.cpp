@@ -45,6 +45,7 @@ void ScriptedPlatform::WaitForEvents() {
 }
 
 double ScriptedPlatform::SecondsSinceMidnight() {
+  if (on_clock) on_clock();
   double t = now;
   now += clock_step;
   if (now >= 86400.0) now -= 86400.0;

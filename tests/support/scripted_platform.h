@@ -32,6 +32,9 @@ class ScriptedPlatform : public Platform {
   std::function<void()> on_events;
   std::vector<std::string> drives = {"/"};
 
+  // Runs at every look at the clock, as the world goes on meanwhile: the one hook
+  // into a batch run, which runs no events.
+  std::function<void()> on_clock;
   // The clock: `now` is returned, then advanced by `clock_step`.
   double now = 36000.0;
   double clock_step = 0.0;

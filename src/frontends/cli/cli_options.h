@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cipher/stream_transform.h"
+#include "cipher/pipeline.h"
 
 namespace marrowlock {
 

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <thread>
 
-#include "cipher/stream_transform.h"
+#include "cipher/pipeline.h"
 #include "frontends/cli/tool_message.h"
 #include "platform/output_file.h"
 #include "platform/processors.h"
@@ -38,14 +38,14 @@ class JobFailure : public std::runtime_error {
 };
 
 // The stream's end, checked once it has been read: what a decryption cannot accept.
-void CheckOutcome(const Call& call, const StreamOutcome& outcome) {
+void CheckOutcome(const Call& call, const RunOutcome& outcome) {
   if (call.direction != Direction::kDecrypt) return;
   if (outcome.bytes_read == 0) throw JobFailure("empty: there is nothing to decrypt");
 }
 
 // A decryption whose input ends in part of a block keeps its whole blocks, as
 // marrowlock does, but the call must not count as a success.
-void CheckDamage(const Call& call, const StreamOutcome& outcome) {
+void CheckDamage(const Call& call, const RunOutcome& outcome) {
   if (outcome.left_over == 0) return;
   throw JobFailure("damaged: the " + std::to_string(outcome.left_over) +
                    " bytes after the last whole block of " +
@@ -53,7 +53,21 @@ void CheckDamage(const Call& call, const StreamOutcome& outcome) {
                    " bytes were left out (the blocks before them were decrypted)");
 }
 
-void RunJob(Call& call, const FileJob& job, StreamTransform& cipher) {
+// Runs `in` through the pipeline into `out`.
+RunOutcome Transform(Call& call, Pipeline& pipeline, File& in, File& out) {
+  FileSource source(in);
+  FileSink sink(out);
+  PipelineJob run;
+  run.direction = call.direction;
+  run.multiplier = &call.multiplier;
+  run.source_kind = SourceKind::kFile;
+  run.in = &source;
+  run.out = &sink;
+  run.progress = &call.progress.done();
+  return pipeline.Run(run);
+}
+
+void RunJob(Call& call, const FileJob& job, Pipeline& pipeline) {
   const bool to_standard_output = job.output == "-";
   // Checked before any work, and again when the output takes its name: an output
   // that appears meanwhile is still never replaced.
@@ -63,8 +77,7 @@ void RunJob(Call& call, const FileJob& job, StreamTransform& cipher) {
   File in = job.input == "-" ? StandardInput() : OpenStream(job.input);
   if (to_standard_output) {
     File out = StandardOutput();
-    StreamOutcome outcome =
-        cipher.Run(call.direction, call.multiplier, in, out, call.progress.done());
+    RunOutcome outcome = Transform(call, pipeline, in, out);
     out.Close();
     CheckOutcome(call, outcome);
     CheckDamage(call, outcome);
@@ -72,8 +85,7 @@ void RunJob(Call& call, const FileJob& job, StreamTransform& cipher) {
   }
   const Access access = call.direction == Direction::kDecrypt ? Access::kPrivate : Access::kShared;
   OutputFile out(job.output, access);
-  StreamOutcome outcome =
-      cipher.Run(call.direction, call.multiplier, in, out.file(), call.progress.done());
+  RunOutcome outcome = Transform(call, pipeline, in, out.file());
   CheckOutcome(call, outcome);
   out.Publish(call.force ? OutputFile::Existing::kReplace : OutputFile::Existing::kKeep);
   CheckDamage(call, outcome);
@@ -81,13 +93,13 @@ void RunJob(Call& call, const FileJob& job, StreamTransform& cipher) {
 
 // One thread's share of the call: jobs taken one after the other until none is left.
 void Work(Call& call, int threads_per_job) {
-  StreamTransform cipher(threads_per_job);
+  Pipeline pipeline(threads_per_job);
   for (;;) {
     const size_t index = call.next_job.fetch_add(1);
     if (index >= call.jobs.size()) return;
     const FileJob& job = call.jobs[index];
     try {
-      RunJob(call, job, cipher);
+      RunJob(call, job, pipeline);
     } catch (const FileError& e) {
       ++call.failures;
       call.progress.Report(job.Label() + ": " + ToolMessage(e));

@@ -13,7 +13,6 @@
 
 #include "app/help_window.h"
 #include "frontends/qt/app_icon.h"
-#include "frontends/qt/qt_platform.h"
 #include "frontends/qt/text_conversion.h"
 
 namespace marrowlock {
@@ -29,12 +28,8 @@ QAccessibleInterface* HelpWindowAccessible(const QString&, QObject* object) {
 
 }  // namespace
 
-HelpView::HelpView(QtPlatform& platform, ProgramState& s)
-    : QWidget(nullptr, Qt::Window),
-      platform_(platform),
-      s_(s),
-      text1_(new QPlainTextEdit),
-      shown_(text1_) {
+HelpView::HelpView(HandlerGate& gate, ProgramState& s)
+    : QWidget(nullptr, Qt::Window), gate_(gate), s_(s), text1_(new QPlainTextEdit), shown_(text1_) {
   setObjectName(QStringLiteral("MLHelp"));
   setWindowIcon(AppIcon());
   static const bool kFactoryInstalled = [] {
@@ -94,7 +89,7 @@ void HelpView::Draw() {
 
 void HelpView::closeEvent(QCloseEvent* event) {
   event->accept();
-  if (!closing_) platform_.RunHandler([this] { HelpWindowClosed(s_); });
+  if (!closing_) gate_.RunHandler([this] { HelpWindowClosed(s_); });
 }
 
 }  // namespace marrowlock

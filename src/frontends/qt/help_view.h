@@ -3,20 +3,19 @@
 
 #include <QWidget>
 
-#include "frontends/qt/main_window_view.h"
+#include "frontends/qt/handler_gate.h"
+#include "frontends/qt/shown_text.h"
 #include "state/program_state.h"
 
 class QPlainTextEdit;
 
 namespace marrowlock {
 
-class QtPlatform;
-
 // The help window `MLHelp`: a read-only text area, drawn from ProgramState::MLHelp,
 // wide enough for the help text's lines of 80 characters.
 class HelpView : public QWidget {
  public:
-  HelpView(QtPlatform& platform, ProgramState& s);
+  HelpView(HandlerGate& gate, ProgramState& s);
 
   void Draw();
   void set_closing(bool closing) { closing_ = closing; }
@@ -30,7 +29,7 @@ class HelpView : public QWidget {
   // The width at which a line of 80 characters fits without being broken.
   int FittingWidth();
 
-  QtPlatform& platform_;
+  HandlerGate& gate_;
   ProgramState& s_;
   QPlainTextEdit* text1_;
   ShownText shown_;

@@ -7,10 +7,6 @@
 #include "app/dispatch.h"
 #include "app/help_window.h"
 #include "files/setup_dialog.h"
-#include "frontends/qt/help_view.h"
-#include "frontends/qt/main_window_view.h"
-#include "frontends/qt/qt_platform.h"
-#include "frontends/qt/setup_view.h"
 
 namespace marrowlock {
 
@@ -47,22 +43,22 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
   QWidget* window = static_cast<QWidget*>(watched)->window();
   KeyPress key = ToKeyPress(*static_cast<QKeyEvent*>(event));
-  ProgramState& s = platform_.state();
+  ProgramState& s = s_;
 
-  if (window == platform_.main_window()) {
+  if (window == main_window_) {
     bool handled = false;
-    platform_.RunHandler([&] { handled = OnKey(s, key); });
-    if (key.key == kKeyF1 && key.NoModifiers()) platform_.BringUpHelp();
-    return handled || platform_.exit_status().has_value();
+    gate_.RunHandler([&] { handled = OnKey(s, key); });
+    if (key.key == kKeyF1 && key.NoModifiers()) gate_.BringUpHelp();
+    return handled || gate_.Ending();
   }
-  if (window == platform_.help_window()) {
+  if (window == help_window_) {
     bool handled = false;
-    platform_.RunHandler([&] { handled = HelpKeyPressed(s, key); });
+    gate_.RunHandler([&] { handled = HelpKeyPressed(s, key); });
     return handled;
   }
   bool alt_x = key.key == kKeyX && key.AltAlone();
-  if (window == platform_.setup_dialog()) {
-    platform_.RunHandler([&] { SetupKeyPressed(s, key); });
+  if (window == setup_dialog_) {
+    gate_.RunHandler([&] { SetupKeyPressed(s, key); });
     return alt_x;
   }
   return false;

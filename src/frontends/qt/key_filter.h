@@ -4,13 +4,14 @@
 #include <QObject>
 #include <optional>
 
+#include "frontends/qt/handler_gate.h"
 #include "state/keys.h"
+#include "state/program_state.h"
 
 class QKeyEvent;
+class QWidget;
 
 namespace marrowlock {
-
-class QtPlatform;
 
 // The key code and the exact Shift, Ctrl and Alt state of a Qt key press (Keypad,
 // Meta and the like are ignored). Letters give their upper-case codes on any
@@ -23,13 +24,23 @@ KeyPress ToKeyPress(const QKeyEvent& event);
 // their own key procedures.
 class KeyFilter : public QObject {
  public:
-  explicit KeyFilter(QtPlatform& platform) : platform_(platform) {}
+  KeyFilter(HandlerGate& gate, ProgramState& s, QWidget* main_window, QWidget* help_window,
+            QWidget* setup_dialog)
+      : gate_(gate),
+        s_(s),
+        main_window_(main_window),
+        help_window_(help_window),
+        setup_dialog_(setup_dialog) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QtPlatform& platform_;
+  HandlerGate& gate_;
+  ProgramState& s_;
+  QWidget* main_window_;
+  QWidget* help_window_;
+  QWidget* setup_dialog_;
 };
 
 }  // namespace marrowlock

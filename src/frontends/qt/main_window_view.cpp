@@ -22,7 +22,6 @@
 
 #include "frontends/qt/app_icon.h"
 #include "frontends/qt/elided_label.h"
-#include "frontends/qt/qt_platform.h"
 #include "frontends/qt/text_conversion.h"
 #include "frontends/qt/toolbar_icons.h"
 #include "state/encoding_choice.h"
@@ -84,8 +83,8 @@ std::pair<QString, QString> KeyHeadings(const std::string& caption) {
 
 }  // namespace
 
-MainWindowView::MainWindowView(QtPlatform& platform, ProgramState& s)
-    : platform_(platform),
+MainWindowView::MainWindowView(HandlerGate& gate, ProgramState& s)
+    : gate_(gate),
       s_(s),
       text1_(MakeTextArea("Text1", false)),
       text2_(MakeTextArea("Text2", true)),
@@ -188,7 +187,7 @@ void MainWindowView::BuildMenus() {
     action->setObjectName(QLatin1String(row.menu.element));
     const Command command = row.command;
     connect(action, &QAction::triggered, this,
-            [this, command] { platform_.RunHandler([this, command] { OnMenu(s_, command); }); });
+            [this, command] { gate_.RunHandler([this, command] { OnMenu(s_, command); }); });
     if (command == Command::kBinaryMode) {
       binary_mode_entry_ = action;
       action->setCheckable(true);
@@ -200,7 +199,7 @@ void MainWindowView::BuildMenus() {
           action, command == Command::kUtf8 ? TextEncoding::kUtf8 : TextEncoding::kWindows1252);
     }
     if (command == Command::kHelp) {
-      connect(action, &QAction::triggered, this, [this] { platform_.BringUpHelp(); });
+      connect(action, &QAction::triggered, this, [this] { gate_.BringUpHelp(); });
     }
   }
 }
@@ -219,9 +218,8 @@ void MainWindowView::BuildToolbar() {
     action->setToolTip(QString::fromLatin1(b.tooltip));
     // A toolbar's buttons take no focus of their own in Qt; here Tab reaches them.
     toolbar_->widgetForAction(action)->setFocusPolicy(Qt::TabFocus);
-    connect(action, &QAction::triggered, this, [this, position] {
-      platform_.RunHandler([this, position] { OnToolbar(s_, position); });
-    });
+    connect(action, &QAction::triggered, this,
+            [this, position] { gate_.RunHandler([this, position] { OnToolbar(s_, position); }); });
   }
 }
 
@@ -355,7 +353,7 @@ void MainWindowView::Text1Edited() {
 void MainWindowView::closeEvent(QCloseEvent* event) {
   // Closing the window through the window system ends the program as Exit does;
   // ExitProgram then marks the window as closing, and this close goes through.
-  if (!closing_) platform_.RunHandler([this] { ExitProgram(s_, kExitOk); });
+  if (!closing_) gate_.RunHandler([this] { ExitProgram(s_, kExitOk); });
   if (closing_) {
     event->accept();
   } else {

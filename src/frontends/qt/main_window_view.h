@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/dispatch.h"
+#include "frontends/qt/handler_gate.h"
 #include "frontends/qt/shown_text.h"
 #include "state/program_state.h"
 
@@ -19,15 +20,13 @@ class QToolBar;
 
 namespace marrowlock {
 
-class QtPlatform;
-
 // The main window `Form1`: its text areas, labels, progress bar, menu bar, toolbar
 // and status bar, drawn from ProgramState::Form1 and Text1's encoding. Menu entries
 // and toolbar buttons go to the dispatch; the user's edits of Text1 are written back
 // into the state as bytes in the encoding in force.
 class MainWindowView : public QMainWindow {
  public:
-  MainWindowView(QtPlatform& platform, ProgramState& s);
+  MainWindowView(HandlerGate& gate, ProgramState& s);
 
   void Draw();
   // Lets the window close without ending the program (ExitProgram closes it).
@@ -58,7 +57,7 @@ class MainWindowView : public QMainWindow {
   void DrawLabels();
   void Text1Edited();
 
-  QtPlatform& platform_;
+  HandlerGate& gate_;
   ProgramState& s_;
   QPlainTextEdit* text1_;
   QPlainTextEdit* text2_;

@@ -50,7 +50,8 @@ void QtPlatform::Attach(ProgramState& s) {
   main_window_ = std::make_unique<MainWindowView>(*this, s);
   help_window_ = std::make_unique<HelpView>(*this, s);
   setup_dialog_ = std::make_unique<SetupView>(*this, s);
-  key_filter_ = std::make_unique<KeyFilter>(*this);
+  key_filter_ = std::make_unique<KeyFilter>(*this, s, main_window_.get(), help_window_.get(),
+                                            setup_dialog_.get());
   qApp->installEventFilter(key_filter_.get());
   since_events_.start();
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "frontends/qt/handler_gate.h"
 #include "platform/platform.h"
 #include "state/program_state.h"
 
@@ -33,7 +34,7 @@ class KeyFilter;
 // exception is shown as a message, so that none escapes into Qt.
 //
 // REQUIRES: a QApplication exists for the object's whole life.
-class QtPlatform : public Platform {
+class QtPlatform : public Platform, public HandlerGate {
  public:
   QtPlatform();
   ~QtPlatform() override;
@@ -45,10 +46,11 @@ class QtPlatform : public Platform {
   ProgramState& state() { return *state_; }
 
   // Runs `handler` at a Qt handler boundary, then redraws (see above).
-  void RunHandler(const std::function<void()>& handler);
+  void RunHandler(const std::function<void()>& handler) override;
   // Raises the help window when it is shown: asking for help again while it lies
   // behind the main window brings it up.
-  void BringUpHelp();
+  void BringUpHelp() override;
+  bool Ending() const override { return exit_status_.has_value(); }
   // The status ExitProgram gave, once the program is ending.
   std::optional<int> exit_status() const { return exit_status_; }
 

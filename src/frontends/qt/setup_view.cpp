@@ -15,7 +15,6 @@
 #include "app/make_key.h"
 #include "files/setup_dialog.h"
 #include "frontends/qt/app_icon.h"
-#include "frontends/qt/qt_platform.h"
 #include "frontends/qt/text_conversion.h"
 
 namespace marrowlock {
@@ -35,8 +34,8 @@ std::string ChildOf(const std::string& path, const std::string& name) {
 
 }  // namespace
 
-SetupView::SetupView(QtPlatform& platform, ProgramState& s)
-    : platform_(platform),
+SetupView::SetupView(HandlerGate& gate, ProgramState& s)
+    : gate_(gate),
       s_(s),
       label1_(new QLabel),
       label2_(new QLabel),
@@ -87,24 +86,23 @@ SetupView::SetupView(QtPlatform& platform, ProgramState& s)
   connect(drive1_, &QComboBox::activated, this, [this](int index) {
     if (index < 0 || static_cast<size_t>(index) >= shown_drives_.size()) return;
     std::string drive = shown_drives_[static_cast<size_t>(index)];
-    platform_.RunHandler([this, drive] { SetupDriveChanged(s_, drive); });
+    gate_.RunHandler([this, drive] { SetupDriveChanged(s_, drive); });
   });
   connect(dir1_, &QListWidget::itemActivated, this,
           [this](QListWidgetItem* item) { DirectoryActivated(dir1_->row(item)); });
   connect(file1_, &QListWidget::currentRowChanged, this,
-          [this](int row) { platform_.RunHandler([this, row] { SetupFileSelected(s_, row); }); });
+          [this](int row) { gate_.RunHandler([this, row] { SetupFileSelected(s_, row); }); });
   connect(file1_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
     int row = file1_->row(item);
-    platform_.RunHandler([this, row] {
+    gate_.RunHandler([this, row] {
       SetupFileSelected(s_, row);
       SetupFileDoubleClicked(s_);
     });
   });
-  connect(ok_, &QPushButton::clicked, this,
-          [this] { platform_.RunHandler([this] { SetupOk(s_); }); });
+  connect(ok_, &QPushButton::clicked, this, [this] { gate_.RunHandler([this] { SetupOk(s_); }); });
   connect(cancel_, &QPushButton::clicked, this, [this] { reject(); });
   connect(make_key_, &QPushButton::clicked, this,
-          [this] { platform_.RunHandler([this] { MakeKeyInSetupDialog(s_); }); });
+          [this] { gate_.RunHandler([this] { MakeKeyInSetupDialog(s_); }); });
 }
 
 void SetupView::DirectoryActivated(int row) {
@@ -116,7 +114,7 @@ void SetupView::DirectoryActivated(int row) {
   } else {
     return;
   }
-  platform_.RunHandler([this, target] { SetupDirectoryChanged(s_, target); });
+  gate_.RunHandler([this, target] { SetupDirectoryChanged(s_, target); });
 }
 
 void SetupView::Draw() {
@@ -183,7 +181,7 @@ void SetupView::reject() {
     QDialog::reject();
     return;
   }
-  platform_.RunHandler([this] { SetupCancel(s_); });
+  gate_.RunHandler([this] { SetupCancel(s_); });
 }
 
 void SetupView::closeEvent(QCloseEvent* event) {
@@ -192,7 +190,7 @@ void SetupView::closeEvent(QCloseEvent* event) {
     return;
   }
   event->ignore();
-  platform_.RunHandler([this] { SetupCancel(s_); });
+  gate_.RunHandler([this] { SetupCancel(s_); });
 }
 
 }  // namespace marrowlock

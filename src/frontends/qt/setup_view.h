@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "frontends/qt/handler_gate.h"
 #include "state/program_state.h"
 
 class QComboBox;
@@ -14,8 +15,6 @@ class QPushButton;
 
 namespace marrowlock {
 
-class QtPlatform;
-
 // The setup dialog `Dialog`: drive list `Drive1`, directory list `Dir1` (the
 // sub-folders of the current directory, with ".." to go up; double-click or Enter
 // opens one), file list `File1` of the directory's key files, `OKButton`,
@@ -24,7 +23,7 @@ class QtPlatform;
 // through the window frame or with Escape acts as Cancel.
 class SetupView : public QDialog {
  public:
-  SetupView(QtPlatform& platform, ProgramState& s);
+  SetupView(HandlerGate& gate, ProgramState& s);
 
   void Draw();
   void set_closing(bool closing) { closing_ = closing; }
@@ -44,7 +43,7 @@ class SetupView : public QDialog {
  private:
   void DirectoryActivated(int row);
 
-  QtPlatform& platform_;
+  HandlerGate& gate_;
   ProgramState& s_;
   QLabel* label1_;
   QLabel* label2_;  // where keys come from
