@@ -39,7 +39,7 @@ std::optional<std::string> MakeKeyIn(ProgramState& s, const std::string& folder)
     return std::nullopt;
   }
   if (!EndsWithIgnoringCase(name, ".mlk")) name += ".mlk";
-  const std::string path = folder.ends_with('/') ? folder + name : folder + "/" + name;
+  const std::string path = JoinPath(folder, name);
   try {
     WriteNewKeyFile(path, answer->BlockLength);
   } catch (const FileError& e) {
@@ -69,7 +69,7 @@ void MakeNewKeyCommand(ProgramState& s) {
   }
   std::optional<std::string> name = MakeKeyIn(s, folder);
   if (!name) return;
-  s.PendingKeyFile = folder.ends_with('/') ? folder + *name : folder + "/" + *name;
+  s.PendingKeyFile = JoinPath(folder, *name);
   OpenKeyFile(s);
 }
 

@@ -131,7 +131,9 @@ File File::Create(const std::string& path, unsigned /*mode*/) {
 }
 
 File File::CreateExclusive(const std::string& path, Access access) {
-  HANDLE handle = CreateNew(path, GENERIC_READ | GENERIC_WRITE | DELETE, access);
+  // No DELETE right: the file may stay open once it has its final name, and another
+  // program that opens it without sharing deletion (most do) must still be able to.
+  HANDLE handle = CreateNew(path, GENERIC_READ | GENERIC_WRITE, access);
   if (handle == INVALID_HANDLE_VALUE) throw SystemError("create", path, ::GetLastError());
   return File(AsNative(handle), path);
 }

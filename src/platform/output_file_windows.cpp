@@ -8,6 +8,7 @@
 #include "platform/output_file.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <random>
 #include <vector>
@@ -114,7 +115,12 @@ void OutputFile::Publish(Existing existing) {
   if (existing == Existing::kReplace) flags |= MOVEFILE_REPLACE_EXISTING;
   if (!::MoveFileExW(SystemName(hidden_name_).c_str(), SystemName(target_).c_str(), flags)) {
     const DWORD error = ::GetLastError();
-    throw SystemError(existing == Existing::kKeep ? "create" : "write", target_, error);
+    const char* doing = existing == Existing::kKeep ? "create" : "write";
+    // Windows refuses a folder at the target as it refuses a file it may not write.
+    if (error == ERROR_ACCESS_DENIED && IsDirectory(target_)) {
+      throw FileError(doing, target_, EISDIR);
+    }
+    throw SystemError(doing, target_, error);
   }
   ForgetTemporaryName(hidden_slot_);
   hidden_slot_ = -1;
@@ -141,6 +147,9 @@ void PublishOpenFile(File& file, const std::string& working_name, const std::str
     return;
   }
   const DWORD error = ::GetLastError();
+  if (error == ERROR_ACCESS_DENIED && IsDirectory(target)) {
+    throw FileError("rename " + working_name + " to", target, EISDIR);
+  }
   if (error != ERROR_NOT_SAME_DEVICE) {
     throw SystemError("rename " + working_name + " to", target, error);
   }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/paths.h"
 #include "platform/system_paths.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
@@ -54,7 +55,7 @@ TEST_F(HelpWindowTest, TheTextIsReadOncePerWindowAndAltXOnlyHidesIt) {
 }
 
 TEST_F(HelpWindowTest, AMissingHelpFileIsReportedOnceAndTheEmptyWindowIsKept) {
-  const std::string expected = "Help file " + dir.home() + "/mlhelp.txt unavailable.";
+  const std::string expected = "Help file " + JoinPath(dir.home(), "mlhelp.txt") + " unavailable.";
   InstallHelp("");
   ShowHelp(s);
   EXPECT_EQ(platform.messages, std::vector<std::string>{expected});
@@ -76,7 +77,7 @@ TEST_F(HelpWindowTest, AMissingHelpFileIsReportedOnceAndTheEmptyWindowIsKept) {
 }
 
 TEST_F(HelpWindowTest, AnUnusableHelpFileIsNeverCreatedOrRemoved) {
-  const std::string expected = "Help file " + dir.home() + "/mlhelp.txt unavailable.";
+  const std::string expected = "Help file " + JoinPath(dir.home(), "mlhelp.txt") + " unavailable.";
   InstallHelp("");
   ShowHelp(s);
   EXPECT_EQ(ReadFile(dir.home() + "/mlhelp.txt"), "");
@@ -117,7 +118,7 @@ TEST_F(HelpWindowTest, WithoutAPersonalCopyTheShippedHelpIsShownAndNothingIsWrit
   EXPECT_NE(s.MLHelp.Text1.Text.find("marrowlock-keygen"), std::string::npos);
   EXPECT_FALSE(FileExists(dir.home()));
   // A program in the build folder reads the repository's text from the copy beside it.
-  EXPECT_EQ(HelpFileToRead(), ProgramFolder() + "/mlhelp.txt");
+  EXPECT_EQ(HelpFileToRead(), JoinPath(ProgramFolder(), "mlhelp.txt"));
   EXPECT_EQ(s.MLHelp.Text1.Text, ReadFile(std::string(MARROWLOCK_SOURCE_DIR) + "/data/mlhelp.txt"));
 }
 

@@ -97,7 +97,12 @@ TEST_F(StartUpTest, APendingKeyOfAnyOtherLengthIsDeleted) {
 TEST_F(StartUpTest, APendingKeyThatIsNotAFileIsIgnoredWithOneMessage) {
   GiveSettings();
   WriteFile(dir / "elsewhere", std::string(32, 'e'));
-  for (const char* kind : {"link", "folder"}) {
+#ifdef _WIN32  // where only administrators make symbolic links
+  const std::vector<const char*> kinds = {"folder"};
+#else
+  const std::vector<const char*> kinds = {"link", "folder"};
+#endif
+  for (const char* kind : kinds) {
     SCOPED_TRACE(kind);
     if (std::string(kind) == "link") {
       std::filesystem::create_symlink(dir / "elsewhere", dir / "default.ppl");

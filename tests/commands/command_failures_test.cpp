@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -11,6 +9,7 @@
 #include "files/decrypted_output.h"
 #include "files/save_text.h"
 #include "platform/output_file.h"
+#include "support/environment.h"
 
 namespace marrowlock {
 namespace {
@@ -200,9 +199,10 @@ TEST_F(CommandTest, ADecryptedFileIsPrivate) {
   WriteFile("p.enc", PatternBytes(64, 1));
   s.DecryptSourceName = "p.enc";
   DecryptCommand(s);
-  struct stat st;
-  ASSERT_EQ(::stat("p.dec", &st), 0);
-  EXPECT_EQ(st.st_mode & 077, 0u);
+  ASSERT_TRUE(FileExists("p.dec"));
+  if (const std::optional<unsigned> bits = PermissionBits("p.dec")) {
+    EXPECT_EQ(*bits & 077, 0u);
+  }
 }
 
 TEST_F(CommandTest, AfterAFailedRenameTheNextEncryptTakesTheLoadedFileAgain) {
@@ -255,19 +255,24 @@ TEST_F(CommandTest, FailingFileOperationsEndTheRunWithOneMessage) {
   EXPECT_EQ(platform.messages.back().rfind("Cannot open " + dir.path() + ": ", 0), 0u);
   EXPECT_EQ(ReadFile("kept.enc").size(), 16u);
 
-  // A read-only folder takes no working file.
-  if (::geteuid() != 0) {
+  // A read-only folder takes no working file (Windows has no such folders).
+  if (!RunningAsRoot() && PermissionBits(".")) {
     s.LogPath.clear();
     std::filesystem::create_directory("ro");
     WriteFile("ro/in.bin", "x");
-    ASSERT_EQ(::chdir("ro"), 0);
-    ::chmod(".", 0555);
+    std::filesystem::current_path("ro");
+    std::filesystem::permissions(".",
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
     BinaryMode();
     s.EncryptSourceName = "in.bin";
     EncryptCommand(s);
     EXPECT_EQ(platform.messages.back().rfind("Cannot ", 0), 0u);
     EXPECT_EQ(ReadFile("in.bin"), "x");
-    ::chmod(".", 0755);
+    std::filesystem::permissions(".", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
   }
 }
 

@@ -2,14 +2,12 @@
 // Several batch runs started at once in one folder, none waiting for another: each
 // must produce exactly its own output, and none may leave a working file behind.
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "files/settings_file.h"
@@ -41,32 +39,6 @@ ProgramResult RunIn(const std::string& folder, const std::string& program,
   return RunToEnd(run);
 }
 
-// Starts the program in `folder` without waiting for it; its output goes nowhere.
-pid_t Start(const std::string& folder, const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  std::string program = MARROWLOCK_BINARY;
-  argv.push_back(program.data());
-  std::vector<std::string> copies = args;
-  for (std::string& a : copies) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    int null = ::open("/dev/null", O_RDWR);
-    ::dup2(null, 0);
-    ::dup2(null, 1);
-    if (::chdir(folder.c_str()) != 0) ::_exit(126);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  return pid;
-}
-
-int Wait(pid_t pid) {
-  int raw = 0;
-  if (::waitpid(pid, &raw, 0) != pid) return -1;
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-}
-
 class ConcurrentRunsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -89,10 +61,19 @@ class ConcurrentRunsTest : public ::testing::Test {
 
   // Runs every file through the program at the same moment; all must succeed.
   void RunAllAtOnce(const char* extension) {
-    std::vector<pid_t> pids;
-    for (int i = 0; i < kRuns; ++i)
-      pids.push_back(Start(dir.path(), {Name(i, extension), "-i", "-kk.mlk"}));
-    for (int i = 0; i < kRuns; ++i) EXPECT_EQ(Wait(pids[static_cast<size_t>(i)]), 0) << "run " << i;
+    std::vector<ProgramResult> results(kRuns);
+    std::vector<std::thread> runs;
+    for (int i = 0; i < kRuns; ++i) {
+      runs.emplace_back([this, i, extension, &results] {
+        results[static_cast<size_t>(i)] =
+            RunIn(dir.path(), MARROWLOCK_BINARY, {Name(i, extension), "-i", "-kk.mlk"});
+      });
+    }
+    for (std::thread& run : runs) run.join();
+    for (int i = 0; i < kRuns; ++i) {
+      EXPECT_EQ(results[static_cast<size_t>(i)].status, 0)
+          << "run " << i << ": " << results[static_cast<size_t>(i)].err;
+    }
   }
 
   TempDir dir;
@@ -106,7 +87,7 @@ TEST_F(ConcurrentRunsTest, SimultaneousEncryptionsAndDecryptionsEachGetTheirOwnO
     ProgramResult r = RunIn(dir.path(), MARROWLOCK_BINARY, {Name(i, "bin"), "-i", "-kk.mlk"});
     ASSERT_EQ(r.status, 0) << r.err;
     alone.push_back(ReadFile(dir / Name(i, "enc")));
-    ::unlink((dir / Name(i, "enc")).c_str());
+    std::filesystem::remove(dir / Name(i, "enc"));
   }
 
   RunAllAtOnce("bin");

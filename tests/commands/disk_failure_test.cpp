@@ -3,15 +3,14 @@
 // file, the source stays as it was, an earlier output of the same name stays whole,
 // and a batch run ends with a failure status.
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <map>
 
 #include "commands/command_fixture.h"
 #include "files/settings_file.h"
 #include "platform/system_paths.h"
+#include "support/environment.h"
+#include "support/posix_only.h"
 #include "support/program_run.h"
 
 namespace marrowlock {
@@ -63,7 +62,7 @@ class DiskFailureTest : public CommandTest {
   std::optional<ProgramResult> BatchOnSmallDisk(const std::string& size, const std::string& stage,
                                                 const std::string& after,
                                                 std::vector<std::string> args) {
-    if (::geteuid() != 0) {
+    if (!RunningAsRoot()) {
       no_small_disk = "mounting a tmpfs needs root";
       return std::nullopt;
     }
@@ -158,6 +157,7 @@ TEST_F(DiskFailureTest, AFullDiskStopsEachWriteWithoutHarm) {
 
 // The same on a real file system that runs full, where this machine lets us mount one.
 TEST_F(DiskFailureTest, ARealFullFileSystemStopsTheWriteWithoutHarm) {
+  MARROWLOCK_POSIX_ONLY(kLoopMount);
   const std::string plain = PatternBytes(150 * 1024, 1);
   fs::create_directories(dir / "stage1");
   WriteFile(dir / "stage1/src.bin", plain);
@@ -171,6 +171,7 @@ TEST_F(DiskFailureTest, ARealFullFileSystemStopsTheWriteWithoutHarm) {
 
 // Without the rights to mount, a file-size limit makes writes fail part-way too.
 TEST_F(DiskFailureTest, AFileSizeLimitStopsEncryptionAndDecryption) {
+  MARROWLOCK_POSIX_ONLY(kFileSizeLimit);
   fs::create_directories(dir / "limited");
   const std::string plain = PatternBytes(200 * 1024, 2);
   WriteFile(dir / "limited/src.bin", plain);
@@ -222,12 +223,14 @@ class VanishingPlatform : public ScriptedPlatform {
   std::string doomed;
   std::string InputBox(const std::string& prompt) override {
     std::string answer = ScriptedPlatform::InputBox(prompt);
-    ::unlink(doomed.c_str());
+    std::error_code ec;
+    std::filesystem::remove(doomed, ec);
     return answer;
   }
   std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override {
     auto answer = ScriptedPlatform::OpenFileDialog(request);
-    ::unlink(doomed.c_str());
+    std::error_code ec;
+    std::filesystem::remove(doomed, ec);
     return answer;
   }
 };
@@ -263,7 +266,10 @@ TEST_F(DiskFailureTest, ASourceThatShrinksWhileItIsReadEndsTheRunWithAMessage) {
   const std::string plain = PatternBytes(3 << 20, 4);
   WriteFile("src.bin", plain);
   WriteFile("src.enc", kPrevious);
-  platform.on_events = [] { ::truncate("src.bin", 1000); };
+  platform.on_events = [] {
+    std::error_code ec;
+    fs::resize_file("src.bin", 1000, ec);
+  };
   s.EncryptSourceName = "src.bin";
   EncryptCommand(s);
   EXPECT_EQ(platform.messages,
@@ -277,7 +283,10 @@ TEST_F(DiskFailureTest, ASourceThatShrinksWhileItIsReadEndsTheRunWithAMessage) {
   WriteFile("big.enc", plain);
   WriteFile("big.dec", kPrevious);
   platform.messages.clear();
-  platform.on_events = [] { ::truncate("big.enc", 1000); };
+  platform.on_events = [] {
+    std::error_code ec;
+    fs::resize_file("big.enc", 1000, ec);
+  };
   s.DecryptSourceName = "big.enc";
   DecryptCommand(s);
   EXPECT_EQ(platform.messages,

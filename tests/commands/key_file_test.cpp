@@ -2,13 +2,16 @@
 #include "commands/key_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+
+#include <filesystem>
 
 #include <string>
 #include <vector>
 
 #include "commands/block_transform.h"
+#include "platform/paths.h"
 #include "state/program_exit.h"
+#include "support/posix_only.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -89,7 +92,7 @@ TEST_F(KeyFileTest, RefusalsKeepTheOldKey) {
     EXPECT_EQ(s.PendingKeyFile, "bad") << "the name tried stays pending";
   }
   EXPECT_EQ(Open("missing"), std::vector<std::string>{"No such key file, missing.mlk."});
-  ::mkdir((dir / "folder.mlk").c_str(), 0755);
+  MakeFolder(dir / "folder.mlk", 0755);
   EXPECT_EQ(Open("folder"), std::vector<std::string>{"No such key file, folder.mlk."});
 
   EXPECT_TRUE(s.KeyLoaded);
@@ -107,10 +110,9 @@ TEST_F(KeyFileTest, MissingKeyLeavesNoFileAndEmptyKeyIsDeleted) {
   EXPECT_EQ(Open("empty"), std::vector<std::string>{"No such key file, empty.mlk."});
   EXPECT_FALSE(FileExists(dir / "empty.mlk"));
 
-  ::mkdir((dir / "folder.mlk").c_str(), 0755);
+  MakeFolder(dir / "folder.mlk", 0755);
   Open("folder");
-  struct stat st;
-  EXPECT_EQ(::stat((dir / "folder.mlk").c_str(), &st), 0) << "a folder is never deleted";
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.mlk")) << "a folder is never deleted";
 }
 
 // The resolved name shows in the message for a missing key.
@@ -136,7 +138,7 @@ TEST_F(KeyFileTest, ExtensionIsForcedOnTheFileNameOnly) {
 }
 
 TEST_F(KeyFileTest, KeyDirectoryIsUsedForRelativeNamesOnly) {
-  ::mkdir((dir / "keys").c_str(), 0755);
+  MakeFolder(dir / "keys", 0755);
   WriteFile(dir / "keys/k.mlk", KeyBytes(8));
   WriteFile(dir / "elsewhere.mlk", KeyBytes(16));
   s.KeyDirectory = dir / "keys";
@@ -150,8 +152,8 @@ TEST_F(KeyFileTest, KeyDirectoryIsUsedForRelativeNamesOnly) {
   EXPECT_EQ(s.BlockLength, 8);
   EXPECT_EQ(s.Form1.Label6.Caption, "Current key(" + (dir / "elsewhere.mlk") + ")");
 
-  EXPECT_EQ(Open("nope"),
-            std::vector<std::string>{"No such key file, " + (dir / "keys/nope.mlk") + "."});
+  EXPECT_EQ(Open("nope"), std::vector<std::string>{"No such key file, " +
+                                                   JoinPath(dir / "keys", "nope.mlk") + "."});
 
   // The key directory being where we stand: names stay relative.
   s.KeyDirectory = dir.path();
@@ -160,7 +162,7 @@ TEST_F(KeyFileTest, KeyDirectoryIsUsedForRelativeNamesOnly) {
 }
 
 TEST_F(KeyFileTest, DisplayShowsEveryByteAndLabel6TheWholeName) {
-  ::mkdir((dir / "sub").c_str(), 0755);
+  MakeFolder(dir / "sub", 0755);
   WriteFile(dir / "sub/k.mlk", std::string("\x07\x00\xff\x10", 4) + std::string(4, '\0'));
   Open("sub/k");
   EXPECT_EQ(s.Form1.Text3.Text, "(7) (0) (255) (16) ");
@@ -201,11 +203,12 @@ TEST_F(KeyFileTest, BatchModeEndsOnRefusalAndLeavesTheWindowAlone) {
 
 // A file failure is reported, not fatal, and the key in force stays.
 TEST_F(KeyFileTest, FileFailureIsReportedAndKeepsTheKey) {
+  MARROWLOCK_POSIX_ONLY(kRemovedCurrentFolder);
   WriteFile(dir / "k.mlk", KeyBytes(32));
   Open("k");
-  ::mkdir((dir / "gone").c_str(), 0755);
+  MakeFolder(dir / "gone", 0755);
   SetWorkingDirectory(dir / "gone");
-  ::rmdir((dir / "gone").c_str());
+  std::filesystem::remove(dir / "gone");
 
   std::vector<std::string> shown = Open("k");
   ASSERT_EQ(shown.size(), 1u);
@@ -221,8 +224,8 @@ TEST_F(KeyFileTest, FileFailureIsReportedAndKeepsTheKey) {
 class KeyDialogTest : public KeyFileTest {
  protected:
   void SetUp() override {
-    ::mkdir((dir / "keys").c_str(), 0755);
-    ::mkdir((dir / "other").c_str(), 0755);
+    MakeFolder(dir / "keys", 0755);
+    MakeFolder(dir / "other", 0755);
     WriteFile(dir / "keys/k.mlk", KeyBytes(8));
     WriteFile(dir / "other/k.mlk", KeyBytes(16));
     WriteFile(dir / "k.mlk", KeyBytes(32));
@@ -277,7 +280,7 @@ TEST_F(KeyDialogTest, RefusedChoiceStaysPendingWithoutItsFolder) {
   WriteFile(dir / "keys/odd.mlk", "abc");
   Choose(dir / "keys/odd.mlk");
   EXPECT_EQ(platform.messages, std::vector<std::string>{"Corrupt key file, cannot load file " +
-                                                        (dir / "keys/odd.mlk") + "."});
+                                                        JoinPath(dir / "keys", "odd.mlk") + "."});
   EXPECT_EQ(s.PendingKeyFile, "odd.mlk");
   EXPECT_FALSE(s.KeyLoaded);
 }

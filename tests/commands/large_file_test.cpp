@@ -3,18 +3,14 @@
 // encryption and decryption whole, in a memory footprint that does not grow with it.
 // It writes about 6 GiB, so it runs only when MARROWLOCK_LARGE_TESTS=1.
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/statvfs.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -22,6 +18,7 @@
 #include "files/settings_file.h"
 #include "platform/file_system.h"
 #include "platform/system_paths.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 
 namespace marrowlock {
@@ -32,34 +29,19 @@ constexpr int64_t kGiB = int64_t{1} << 30;
 constexpr int64_t kSourceSize = 3 * kGiB + 12345;
 constexpr int64_t kMemoryLimit = 64 << 20;
 
-struct Finished {
-  int status = -1;
-  int64_t peak_bytes = 0;
-  double seconds = 0;
-};
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 
-// Runs a program in the current folder and measures that one child's peak memory.
-Finished RunMeasured(const std::string& program, std::vector<std::string> args) {
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    int null = ::open("/dev/null", O_RDWR);
-    ::dup2(null, 0);
-    ::dup2(null, 1);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  Finished f;
-  int raw = 0;
-  rusage usage{};
-  if (::wait4(pid, &raw, 0, &usage) != pid) return f;
-  f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  f.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  f.peak_bytes = static_cast<int64_t>(usage.ru_maxrss) * 1024;
-  return f;
+// Runs a program in the test's folder; its status and the most memory it held.
+ProgramResult RunMeasured(const std::string& folder, const std::string& program,
+                          std::vector<std::string> args) {
+  ProgramRun run;
+  run.program = program;
+  run.args = std::move(args);
+  run.folder = folder;
+  run.timeout_seconds = 1200;
+  return RunToEnd(run);
 }
 
 // Pieces of random data placed around the offsets where 31- and 32-bit counters
@@ -77,23 +59,23 @@ std::string Piece(size_t i) {
 }
 
 void MakeSparseSource(const std::string& path) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::ftruncate(fd, kSourceSize), 0);
+  WriteFile(path, "");
+  std::filesystem::resize_file(path, kSourceSize);
+  std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
   const std::vector<int64_t> offsets = DataOffsets();
   for (size_t i = 0; i < offsets.size(); ++i) {
     const std::string bytes = Piece(i);
-    const size_t size =
-        static_cast<size_t>(std::min<int64_t>(kPieceSize, kSourceSize - offsets[i]));
-    ASSERT_EQ(::pwrite(fd, bytes.data(), size, offsets[i]), static_cast<ssize_t>(size));
+    const int64_t size = std::min<int64_t>(kPieceSize, kSourceSize - offsets[i]);
+    out.seekp(offsets[i]).write(bytes.data(), size);
   }
-  ::close(fd);
+  ASSERT_TRUE(out.flush());
 }
 
 std::string ReadAt(const std::string& path, int64_t offset, int64_t count) {
-  File f = File::OpenRead(path);
+  std::ifstream in(path, std::ios::binary);
   std::string bytes(static_cast<size_t>(count), '\0');
-  EXPECT_EQ(::pread(f.Handle(), bytes.data(), bytes.size(), offset), count);
+  in.seekg(offset).read(bytes.data(), count);
+  EXPECT_EQ(in.gcount(), count);
   return bytes;
 }
 
@@ -118,31 +100,33 @@ TEST(LargeFileTest, AFileOfThreeGiBRoundTripsInBatchModeInSmallMemory) {
     GTEST_SKIP() << "writes about 6 GiB; run with MARROWLOCK_LARGE_TESTS=1";
   }
   TempDir dir;
-  struct statvfs fs {};
-  ASSERT_EQ(::statvfs(dir.path().c_str(), &fs), 0);
-  if (static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize) < 8 * kGiB) {
+  if (std::filesystem::space(dir.path()).available < static_cast<uintmax_t>(8 * kGiB)) {
     GTEST_SKIP() << "less than 8 GiB free in " << dir.path();
   }
   EnsureSystemFolder();
   WriteSettingsFile(dir.path(), "unused.mlk");
-  ASSERT_EQ(RunMeasured(MARROWLOCK_KEYGEN_BINARY, {"-n", "16", "k.mlk"}).status, 0);
+  ASSERT_EQ(RunMeasured(dir.path(), MARROWLOCK_KEYGEN_BINARY, {"-n", "16", "k.mlk"}).status, 0);
   MakeSparseSource(dir / "big.bin");
   const int64_t encrypted_size = (kSourceSize + 15) / 16 * 16;
 
-  Finished enc = RunMeasured(MARROWLOCK_BINARY, {"big.bin", "-i", "-kk.mlk"});
-  ASSERT_EQ(enc.status, 0);
+  const auto start = std::chrono::steady_clock::now();
+  ProgramResult enc = RunMeasured(dir.path(), MARROWLOCK_BINARY, {"big.bin", "-i", "-kk.mlk"});
+  const double enc_seconds = SecondsSince(start);
+  ASSERT_EQ(enc.status, 0) << enc.err;
   EXPECT_EQ(RegularFileSize(dir / "big.enc").value_or(-1), encrypted_size);
-  EXPECT_LT(enc.peak_bytes, kMemoryLimit);
+  EXPECT_LT(enc.peak_memory_bytes, kMemoryLimit);
   // The data pieces are encrypted where they lie, not copied through.
   for (int64_t offset : DataOffsets()) {
     const int64_t at = offset / 16 * 16;
     EXPECT_NE(ReadAt(dir / "big.enc", at, 4096), ReadAt(dir / "big.bin", at, 4096)) << offset;
   }
 
-  ASSERT_EQ(::rename((dir / "big.bin").c_str(), (dir / "original.bin").c_str()), 0);
-  Finished dec = RunMeasured(MARROWLOCK_BINARY, {"big.enc", "-i", "-kk.mlk"});
-  ASSERT_EQ(dec.status, 0);
-  EXPECT_LT(dec.peak_bytes, kMemoryLimit);
+  std::filesystem::rename(dir / "big.bin", dir / "original.bin");
+  const auto middle = std::chrono::steady_clock::now();
+  ProgramResult dec = RunMeasured(dir.path(), MARROWLOCK_BINARY, {"big.enc", "-i", "-kk.mlk"});
+  const double dec_seconds = SecondsSince(middle);
+  ASSERT_EQ(dec.status, 0) << dec.err;
+  EXPECT_LT(dec.peak_memory_bytes, kMemoryLimit);
   EXPECT_EQ(RegularFileSize(dir / "big.dec").value_or(-1), encrypted_size);
   EXPECT_TRUE(SamePrefix(dir / "big.dec", dir / "original.bin", kSourceSize));
   const std::string padding = ReadAt(dir / "big.dec", kSourceSize, encrypted_size - kSourceSize);
@@ -151,8 +135,8 @@ TEST(LargeFileTest, AFileOfThreeGiBRoundTripsInBatchModeInSmallMemory) {
 
   std::printf(
       "3 GiB round trip: encryption %.1f s, %.1f MiB peak; decryption %.1f s, %.1f MiB peak\n",
-      enc.seconds, static_cast<double>(enc.peak_bytes) / (1 << 20), dec.seconds,
-      static_cast<double>(dec.peak_bytes) / (1 << 20));
+      enc_seconds, static_cast<double>(enc.peak_memory_bytes) / (1 << 20), dec_seconds,
+      static_cast<double>(dec.peak_memory_bytes) / (1 << 20));
 }
 
 }  // namespace

@@ -2,9 +2,8 @@
 // Long runs in the window: Escape stops them at once, and a large decryption into the
 // text box costs time in proportion to its size.
 
-#include <unistd.h>
-
 #include <chrono>
+#include <filesystem>
 
 #include "commands/command_fixture.h"
 #include "platform/file_system.h"
@@ -49,8 +48,8 @@ TEST_F(ResponsivenessTest, EscapeAbandonsALargeEncryptionOrDecryptionAtOnce) {
   BinaryMode();
   // 256 MiB of zeros that cost no disk: the run would take seconds to finish.
   {
-    File big = File::Create("big.bin");
-    ASSERT_EQ(::ftruncate(big.Handle(), 256 << 20), 0);
+    WriteFile("big.bin", "");
+    std::filesystem::resize_file("big.bin", 256 << 20);
   }
   PressEscapeAtFlush(5000);
   s.EncryptSourceName = "big.bin";
@@ -63,8 +62,8 @@ TEST_F(ResponsivenessTest, EscapeAbandonsALargeEncryptionOrDecryptionAtOnce) {
   EXPECT_FALSE(FileExists("big.enc"));
 
   {
-    File big = File::Create("big.enc");
-    ASSERT_EQ(::ftruncate(big.Handle(), 256 << 20), 0);
+    WriteFile("big.enc", "");
+    std::filesystem::resize_file("big.enc", 256 << 20);
   }
   flushes = 0;
   s.SourceFileSize = 0;

@@ -5,8 +5,9 @@
 // file system, and a log that cannot be written.
 
 #include <sys/stat.h>
-#include <sys/wait.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -14,7 +15,10 @@
 #include "commands/command_fixture.h"
 #include "files/decrypted_output.h"
 #include "platform/output_file.h"
+#include "support/posix_only.h"
+#ifndef _WIN32
 #include "support/link_swapper.h"
+#endif
 #include "support/program_run.h"
 
 namespace marrowlock {
@@ -31,10 +35,10 @@ class WorkingFilesTest : public CommandTest {
     UseKey(16);
     BinaryMode();
     fs::create_directory("private");
-    ::chmod("private", 0700);
+    fs::permissions("private", fs::perms::owner_all);
     victim = dir / "private/victim";
     WriteFile(victim, kVictim);
-    ::chmod(victim.c_str(), 0600);
+    fs::permissions(victim, fs::perms::owner_read | fs::perms::owner_write);
   }
 
   std::string Encrypted(const std::string& plain) {
@@ -44,12 +48,13 @@ class WorkingFilesTest : public CommandTest {
   std::string victim;
 };
 
-mode_t TypeOf(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+fs::file_type TypeOf(const std::string& path) {
+  std::error_code ec;
+  return fs::symlink_status(path, ec).type();
 }
 
 TEST_F(WorkingFilesTest, LinksPlantedAtEveryNameARunCreatesAreNeverFollowed) {
+  MARROWLOCK_POSIX_ONLY(kSymlinks);
   const std::string plain = kSecret + PatternBytes(5000, 1);
   WriteFile("a.bin", plain);
   for (const char* name : {"default.enc", "a.enc", "default.dec", "a.dec"}) {
@@ -58,22 +63,23 @@ TEST_F(WorkingFilesTest, LinksPlantedAtEveryNameARunCreatesAreNeverFollowed) {
   s.EncryptSourceName = "a.bin";
   EncryptCommand(s);
   EXPECT_TRUE(platform.messages.empty()) << platform.messages[0];
-  EXPECT_EQ(TypeOf("a.enc"), S_IFREG);
+  EXPECT_EQ(TypeOf("a.enc"), fs::file_type::regular);
   EXPECT_EQ(ReadFile("a.enc"), Encrypted(plain));
 
   s.DecryptSourceName = "a.enc";
   DecryptCommand(s);
   EXPECT_TRUE(platform.messages.empty()) << platform.messages[0];
-  EXPECT_EQ(TypeOf("a.dec"), S_IFREG);
+  EXPECT_EQ(TypeOf("a.dec"), fs::file_type::regular);
   // Names no run uses are left as they were.
-  EXPECT_EQ(TypeOf("default.enc"), S_IFLNK);
-  EXPECT_EQ(TypeOf("default.dec"), S_IFLNK);
+  EXPECT_EQ(TypeOf("default.enc"), fs::file_type::symlink);
+  EXPECT_EQ(TypeOf("default.dec"), fs::file_type::symlink);
   EXPECT_TRUE(ReadFile("a.dec").starts_with(plain));
   EXPECT_EQ(ReadFile(victim), kVictim);
 }
 
 // Decrypted data is the owner's only, whatever the umask; encrypted data follows it.
 TEST_F(WorkingFilesTest, PlaintextIsOwnerOnlyUnderAnyUmask) {
+  MARROWLOCK_POSIX_ONLY(kPermissionBits);
   WriteFile("a.bin", kSecret);
   const mode_t old_mask = ::umask(0);
   s.EncryptSourceName = "a.bin";
@@ -81,11 +87,8 @@ TEST_F(WorkingFilesTest, PlaintextIsOwnerOnlyUnderAnyUmask) {
   s.DecryptSourceName = "a.enc";
   DecryptCommand(s);
   ::umask(old_mask);
-  struct stat st;
-  ASSERT_EQ(::stat("a.dec", &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
-  ASSERT_EQ(::stat("a.enc", &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0666u);
+  EXPECT_EQ(PermissionBits("a.dec"), 0600u);
+  EXPECT_EQ(PermissionBits("a.enc"), 0666u);
 }
 
 // The working names of earlier versions, taken by things a run could not remove or
@@ -108,7 +111,7 @@ TEST_F(WorkingFilesTest, NamesPlantedByOthersNeverStopAWindowRun) {
   fs::remove("default.dec");
   for (const char* name : {"default.enc", "default.dec"}) {
     WriteFile(name, "another user's");
-    ASSERT_EQ(::chown(name, kOtherUser, kOtherUser), 0);
+    ASSERT_TRUE(ChangeOwner(name, kOtherUser));
   }
   fs::remove("a.dec");
   s.DecryptSourceName = "a.enc";
@@ -137,6 +140,7 @@ std::vector<std::string> FolderEntries() {
 // so whatever is later put at a name it had is not what gets saved. Where the file
 // system has no unnamed files, the hidden one goes once the result has its name.
 TEST_F(WorkingFilesTest, AResultIsNamedAndRenamedByLinksAndHeldWhateverIsLaterAtItsName) {
+  MARROWLOCK_POSIX_ONLY(kSymlinks);
   const std::string plain = kSecret + PatternBytes(3000, 2);
   WriteFile("a.enc", Encrypted(plain));
   for (bool hidden : {false, true}) {
@@ -168,6 +172,8 @@ TEST_F(WorkingFilesTest, AResultIsNamedAndRenamedByLinksAndHeldWhateverIsLaterAt
 // folder: the output is made beside it. A held result renamed into another file
 // system gets a whole copy, made beside its name, that takes the name once complete.
 TEST_F(WorkingFilesTest, AnOutputOnAnotherFileSystemIsMadeThereAndRenamedByACopy) {
+  MARROWLOCK_POSIX_ONLY(kDeviceNodes);  // /dev/shm
+#ifndef _WIN32
   struct stat here, shm;
   if (::stat("/dev/shm", &shm) != 0 || ::stat(".", &here) != 0 || here.st_dev == shm.st_dev) {
     GTEST_SKIP() << "no second file system (/dev/shm) to write to";
@@ -191,11 +197,13 @@ TEST_F(WorkingFilesTest, AnOutputOnAnotherFileSystemIsMadeThereAndRenamedByACopy
   EXPECT_EQ(ReadFile("here.dec"), ReadFile(other + "/a.dec"));
   EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"here.dec", "private"}));
   fs::remove_all(other);
+#endif
 }
 
 // Named first, logged after: a log that cannot be written costs only its record, and
 // a result that could not be saved is not logged.
 TEST_F(WorkingFilesTest, AResultIsNamedBeforeItIsLogged) {
+  MARROWLOCK_POSIX_ONLY(kSymlinks);
   WriteFile("a.bin", kSecret);
   fs::create_symlink(victim, "log.txt");
   s.LogPath = dir / "log.txt";
@@ -231,6 +239,8 @@ TEST_F(WorkingFilesTest, AResultIsNamedBeforeItIsLogged) {
 // is checked is where the plaintext went, and that the runs finish once the other
 // user stops, with what they left behind still in place.
 TEST_F(WorkingFilesTest, ASecondUserSwappingLinksInNeverRedirectsTheOutput) {
+  MARROWLOCK_POSIX_ONLY(kSecondUser);
+#ifndef _WIN32
   if (!WhyNoOtherUser().empty()) GTEST_SKIP() << WhyNoOtherUser();
   ::chmod(dir.path().c_str(), 0711);
   fs::create_directory("shared");
@@ -282,6 +292,7 @@ TEST_F(WorkingFilesTest, ASecondUserSwappingLinksInNeverRedirectsTheOutput) {
         << "plaintext in the other user's file " << entry.path();
     EXPECT_EQ(st.st_size, 0) << "the other user's file was written to: " << entry.path();
   }
+#endif
 }
 
 }  // namespace

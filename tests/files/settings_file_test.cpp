@@ -2,12 +2,12 @@
 #include "files/settings_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 
 #include "platform/file_system.h"
 #include "platform/system_paths.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace marrowlock {
@@ -70,7 +70,7 @@ TEST_F(SettingsFileTest, MissingEmptyOrShortFilesAreNoSettings) {
 }
 
 TEST_F(SettingsFileTest, ASettingsPathThatIsAFolderIsNoSettingsAndIsLeftAlone) {
-  ASSERT_EQ(0, ::mkdir(SettingsFilePath().c_str(), 0755));
+  ASSERT_TRUE(MakeFolder(SettingsFilePath(), 0755));
   EXPECT_FALSE(ReadSettingsFile());
   RemoveEmptySettingsFile();
   EXPECT_TRUE(IsDirectory(SettingsFilePath()));
@@ -94,7 +94,7 @@ TEST_F(SettingsFileTest, RemoveEmptySettingsFileDeletesOnlyAnEmptyFile) {
 }
 
 TEST_F(SettingsFileTest, WritingCreatesTheSystemFolder) {
-  ::setenv("MARROWLOCK_HOME", (dir / "new/home").c_str(), 1);
+  SetEnvironment("MARROWLOCK_HOME", dir / "new/home");
   WriteSettingsFile("/k", "k.mlk");
   EXPECT_TRUE(FileExists(dir / "new/home/mlinfo.dat"));
 }

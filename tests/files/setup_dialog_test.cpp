@@ -2,7 +2,8 @@
 #include "files/setup_dialog.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+
+#include <filesystem>
 
 #include <functional>
 
@@ -19,12 +20,12 @@ namespace {
 class SetupDialogTest : public ::testing::Test {
  protected:
   SetupDialogTest() : s(platform) {
-    ::mkdir((dir / "keys").c_str(), 0755);
-    ::mkdir((dir / "other").c_str(), 0755);
+    MakeFolder(dir / "keys", 0755);
+    MakeFolder(dir / "other", 0755);
     WriteFile(dir / "keys/b.mlk", "k");
     WriteFile(dir / "keys/A.MLK", "k");
     WriteFile(dir / "keys/notes.txt", "k");
-    ::mkdir((dir / "keys/folder.mlk").c_str(), 0755);
+    MakeFolder(dir / "keys/folder.mlk", 0755);
     WriteFile(dir / "other/b.mlk", "k");
     WriteFile(dir / "here.mlk", "k");
   }
@@ -167,7 +168,7 @@ TEST_F(SetupDialogTest, OverlongPathsAreRefusedAndTheDialogStaysOpen) {
   std::string deep = dir.path();
   while (deep.size() <= 260) {
     deep += "/dddddddddddddddddddddddddddddd";
-    ASSERT_EQ(0, ::mkdir(deep.c_str(), 0755));
+    ASSERT_TRUE(MakeFolder(deep, 0755));
   }
   WriteFile(deep + "/k.mlk", "k");
   UserDoes([&] {
@@ -292,7 +293,7 @@ TEST_F(ModifyDefaultsTest, ASelectionMadeNowWinsOverTheEarlierChoice) {
 }
 
 TEST_F(ModifyDefaultsTest, WithoutSettingsAfterwardsNothingChanges) {
-  ::unlink(SettingsFilePath().c_str());
+  std::filesystem::remove(SettingsFilePath());
   WriteFile(SettingsFilePath(), "");
   UserDoes([&] { SetupCancel(s); });
   ModifyDefaults(s);

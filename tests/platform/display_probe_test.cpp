@@ -2,7 +2,9 @@
 #include "platform/display_probe.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <filesystem>
@@ -10,11 +12,13 @@
 #include <string>
 
 #include "support/fake_display.h"
+#include "support/posix_only.h"
 #include "support/temp_dir.h"
 
 namespace marrowlock {
 namespace {
 
+#ifndef _WIN32
 using Clock = std::chrono::steady_clock;
 
 // An X server on the abstract socket of a display number that no desktop uses;
@@ -45,8 +49,11 @@ std::string HostName() {
   ::gethostname(host, sizeof(host) - 1);
   return host;
 }
+#endif
 
 TEST(DisplayProbeTest, AnX11DisplayAnswersOnlyWhileItsServerAcceptsUs) {
+  MARROWLOCK_POSIX_ONLY(kDisplayServer);
+#ifndef _WIN32
   TempDir dir;
   ScopedEnvironment no_cookies({{"XAUTHORITY", dir / "none"}});
   int n = 0;
@@ -64,9 +71,12 @@ TEST(DisplayProbeTest, AnX11DisplayAnswersOnlyWhileItsServerAcceptsUs) {
   }
   server->Close();
   EXPECT_FALSE(X11DisplayAnswers(display));
+#endif
 }
 
 TEST(DisplayProbeTest, ARemoteX11DisplayIsReachedOverTcp) {
+  MARROWLOCK_POSIX_ONLY(kDisplayServer);
+#ifndef _WIN32
   TempDir dir;
   ScopedEnvironment no_cookies({{"XAUTHORITY", dir / "none"}});
   int n = 0;
@@ -77,9 +87,12 @@ TEST(DisplayProbeTest, ARemoteX11DisplayIsReachedOverTcp) {
   EXPECT_TRUE(X11DisplayAnswers("tcp/" + display));
   server->Close();
   EXPECT_FALSE(X11DisplayAnswers(display, 500));
+#endif
 }
 
 TEST(DisplayProbeTest, TheServerIsSentTheCookieRecordedForItsDisplay) {
+  MARROWLOCK_POSIX_ONLY(kDisplayServer);
+#ifndef _WIN32
   TempDir dir;
   int n = 0;
   auto server = X11ServerOnFreeNumber(Greeting::kAccept, n);
@@ -123,9 +136,12 @@ TEST(DisplayProbeTest, TheServerIsSentTheCookieRecordedForItsDisplay) {
   ScopedEnvironment home({{"XAUTHORITY", ""}, {"HOME", dir / "home"}});
   EXPECT_TRUE(X11DisplayAnswers(":" + number));
   EXPECT_EQ(server->LastCookie(), "right-cookie-16b");
+#endif
 }
 
 TEST(DisplayProbeTest, ALoopbackServerIsFoundUnderThisMachinesName) {
+  MARROWLOCK_POSIX_ONLY(kDisplayServer);
+#ifndef _WIN32
   TempDir dir;
   int n = 0;
   auto server = X11ServerOnFreePort(Greeting::kAccept, n);
@@ -135,16 +151,22 @@ TEST(DisplayProbeTest, ALoopbackServerIsFoundUnderThisMachinesName) {
                                                "MIT-MAGIC-COOKIE-1", "loopback-cookie!"));
   ScopedEnvironment authority({{"XAUTHORITY", dir / "authority"}});
   EXPECT_TRUE(X11DisplayAnswers("localhost:" + std::to_string(n)));
+#endif
 }
 
 TEST(DisplayProbeTest, DisplayNamesThatNameNoServerNeverAnswer) {
+  MARROWLOCK_POSIX_ONLY(kDisplayServer);
+#ifndef _WIN32
   for (const char* display : {"", "nothing", ":", ":x", ":1x", "host::0", "decnet/:0",
                               "/no/such/socket:0", ":99999999", "bogus/:0"}) {
     EXPECT_FALSE(X11DisplayAnswers(display, 200)) << display;
   }
+#endif
 }
 
 TEST(DisplayProbeTest, AWaylandDisplayIsACompositorThatAnswersInTheRuntimeFolder) {
+  MARROWLOCK_POSIX_ONLY(kDisplayServer);
+#ifndef _WIN32
   TempDir dir;
   EXPECT_FALSE(WaylandDisplayAnswers("wayland-77", dir.path()));
   auto server = FakeDisplay::Unix(dir / "wayland-test", false, Greeting::kWayland);
@@ -164,9 +186,12 @@ TEST(DisplayProbeTest, AWaylandDisplayIsACompositorThatAnswersInTheRuntimeFolder
     EXPECT_FALSE(WaylandDisplayAnswers("wayland-test", dir.path(), 300));
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1000));
   }
+#endif
 }
 
 TEST(DisplayProbeTest, APlatformPluginIsLookedForWhereTheWindowSystemLooks) {
+  MARROWLOCK_POSIX_ONLY(kDisplayServer);
+#ifndef _WIN32
   if (PlatformPluginInstalled("no-such-platform")) GTEST_SKIP() << "a build without a window";
   TempDir dir;
   std::filesystem::create_directories(dir / "direct");
@@ -181,9 +206,12 @@ TEST(DisplayProbeTest, APlatformPluginIsLookedForWhereTheWindowSystemLooks) {
   EXPECT_TRUE(PlatformPluginInstalled("first"));
   EXPECT_TRUE(PlatformPluginInstalled("wayland"));
   EXPECT_FALSE(PlatformPluginInstalled("wayland-egl"));
+#endif
 }
 
 TEST(DisplayProbeTest, TheWindowPlatformIsOneThatAnswersAndCanBeLoaded) {
+  MARROWLOCK_POSIX_ONLY(kDisplayServer);
+#ifndef _WIN32
   const ReachableDisplays none{false, false}, x11{true, false}, wayland{false, true},
       both{true, true};
   struct Row {
@@ -225,6 +253,7 @@ TEST(DisplayProbeTest, TheWindowPlatformIsOneThatAnswersAndCanBeLoaded) {
         << "'" << row.requested << "' x11=" << row.reachable.x11
         << " wayland=" << row.reachable.wayland << " missing '" << missing << "'";
   }
+#endif
 }
 
 }  // namespace

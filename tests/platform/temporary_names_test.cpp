@@ -1,24 +1,29 @@
 // SPDX-License-Identifier: MIT
 // Hidden temporaries do not outlive the program: SIGINT, SIGTERM and SIGHUP remove
 // them before the signal ends it. SIGKILL cannot be caught; a file without a name
-// (O_TMPFILE) leaves nothing even then.
+// (O_TMPFILE) leaves nothing even then. Windows's console events have their tests
+// with the programs (cli_windows_test.cpp).
 
 #include "platform/temporary_names.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <thread>
 
 #include "platform/file_system.h"
 #include "platform/output_file.h"
+#include "support/posix_only.h"
 #include "support/temp_dir.h"
 
 namespace marrowlock {
 namespace {
 
+#ifndef _WIN32
 std::vector<std::string> Entries(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator(folder)) {
@@ -55,8 +60,11 @@ int KillAndWait(pid_t child, int signal_number) {
   ::waitpid(child, &status, 0);
   return WIFSIGNALED(status) ? WTERMSIG(status) : -1;
 }
+#endif
 
 TEST(TemporaryNamesTest, CaughtSignalsRemoveHiddenTemporariesAndStillEndTheProgram) {
+  MARROWLOCK_POSIX_ONLY(kSignals);
+#ifndef _WIN32
   for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(strsignal(signal_number));
     TempDir dir;
@@ -67,9 +75,12 @@ TEST(TemporaryNamesTest, CaughtSignalsRemoveHiddenTemporariesAndStillEndTheProgr
     EXPECT_EQ(KillAndWait(child, signal_number), signal_number) << "ended by the signal";
     EXPECT_TRUE(Entries(dir.path()).empty());
   }
+#endif
 }
 
 TEST(TemporaryNamesTest, SigkillLeavesAHiddenNameOnlyWhereTheFileHadToHaveOne) {
+  MARROWLOCK_POSIX_ONLY(kSignals);
+#ifndef _WIN32
   TempDir dir;
   pid_t child = StartWriter(true);
   EXPECT_EQ(KillAndWait(child, SIGKILL), SIGKILL);
@@ -91,6 +102,8 @@ TEST(TemporaryNamesTest, SigkillLeavesAHiddenNameOnlyWhereTheFileHadToHaveOne) {
 // between making a hidden name and registering it. The cleanup waits for that thread,
 // so the name it was making is removed too.
 TEST(TemporaryNamesTest, ASignalWaitsForAnotherThreadThatIsRegisteringAName) {
+  MARROWLOCK_POSIX_ONLY(kSignals);
+#ifndef _WIN32
   TempDir dir;
   int entered[2], go_on[2];
   ASSERT_EQ(::pipe(entered), 0);
@@ -119,6 +132,7 @@ TEST(TemporaryNamesTest, ASignalWaitsForAnotherThreadThatIsRegisteringAName) {
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
   EXPECT_TRUE(Entries(dir.path()).empty()) << "left: " << Entries(dir.path()).front();
+#endif
 }
 
 }  // namespace

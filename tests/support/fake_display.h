@@ -9,6 +9,8 @@
 #include <string>
 #include <thread>
 
+#include "support/environment.h"
+
 namespace marrowlock {
 
 // How a fake display server treats a client.
@@ -55,19 +57,6 @@ class FakeDisplay {
   int screens_ = 1;
   std::atomic<bool> stop_ = false;
   std::thread thread_;
-};
-
-// Sets environment variables for the life of the object ("" unsets), then puts
-// back what was there.
-class ScopedEnvironment {
- public:
-  explicit ScopedEnvironment(const std::map<std::string, std::string>& settings);
-  ~ScopedEnvironment();
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
- private:
-  std::map<std::string, std::optional<std::string>> previous_;
 };
 
 // One authority file entry, as an X server's cookie is recorded.

@@ -158,28 +158,6 @@ void FakeDisplay::Answer(int client) {
   }
 }
 
-ScopedEnvironment::ScopedEnvironment(const std::map<std::string, std::string>& settings) {
-  for (const auto& [name, value] : settings) {
-    const char* old = std::getenv(name.c_str());
-    previous_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-    if (value.empty()) {
-      ::unsetenv(name.c_str());
-    } else {
-      ::setenv(name.c_str(), value.c_str(), 1);
-    }
-  }
-}
-
-ScopedEnvironment::~ScopedEnvironment() {
-  for (const auto& [name, value] : previous_) {
-    if (value) {
-      ::setenv(name.c_str(), value->c_str(), 1);
-    } else {
-      ::unsetenv(name.c_str());
-    }
-  }
-}
-
 std::string XAuthorityEntry(int family, const std::string& address, const std::string& number,
                             const std::string& name, const std::string& data) {
   return Card16(static_cast<size_t>(family)) + Card16(address.size()) + address +

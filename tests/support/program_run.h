@@ -2,6 +2,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -11,6 +12,21 @@
 // Windows has no user ids; runs as another user are POSIX runs only.
 using uid_t = unsigned;
 #endif
+
+namespace marrowlock {
+
+#ifdef _WIN32
+// Windows has no signals: on Windows, `signal_after` and `signal_when_named` carry one
+// of the console's control events instead, and the program meets it as it meets one
+// from its console, on a thread of its own that runs its control handlers.
+inline constexpr int kCtrlC = 0;          // CTRL_C_EVENT
+inline constexpr int kCtrlBreak = 1;      // CTRL_BREAK_EVENT
+inline constexpr int kConsoleClosed = 2;  // CTRL_CLOSE_EVENT: its console window closed
+// The exit status of a program that such an event ended (STATUS_CONTROL_C_EXIT).
+inline constexpr int kEndedByConsoleEvent = static_cast<int>(0xC000013A);
+#endif
+
+}  // namespace marrowlock
 
 namespace marrowlock {
 
@@ -40,6 +56,10 @@ struct ProgramRun {
 // meet permissions that root would pass: "nobody".
 inline constexpr uid_t kOtherUser = 65534;
 
+// Gives `path` to `user` and its group; false when that cannot be done (always on
+// Windows, which has no user ids).
+bool ChangeOwner(const std::string& path, uid_t user);
+
 // Why runs as another user are impossible here, or "" when they are possible (the
 // tests run as root).
 std::string WhyNoOtherUser();
@@ -47,11 +67,23 @@ std::string WhyNoOtherUser();
 struct ProgramResult {
   int status = -1;  // the exit status, or 128 + the signal that ended it
   bool hung = false;
+  int64_t peak_memory_bytes = 0;  // the most memory the program held at once
   std::string out;
   std::string err;
 };
 
 ProgramResult RunToEnd(const ProgramRun& run);
+
+// A way a run is ended from outside, as a user or the system might: SIGINT (Ctrl+C),
+// SIGTERM (kill) and SIGHUP (a closed terminal) on POSIX systems; Ctrl+C, Ctrl+Break
+// and a closed console window on Windows. `signal` goes in `signal_after` or
+// `signal_when_named`; `status` is the exit status of a run that it ended.
+struct Interruption {
+  int signal;
+  std::string name;
+  int status;
+};
+std::vector<Interruption> Interruptions();
 
 // The lines of `text`, for counting messages.
 std::vector<std::string> Lines(const std::string& text);

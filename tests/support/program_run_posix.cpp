@@ -11,6 +11,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <stdexcept>
@@ -113,7 +115,7 @@ std::vector<const char*> Environment(const std::vector<std::string>& changes) {
 
 ProgramResult RunToEnd(const ProgramRun& run) {
   // The captured streams live in a folder of their own, out of the program's way.
-  static int counter = 0;
+  static std::atomic<int> counter = 0;
   const std::string io = std::filesystem::temp_directory_path().string() + "/marrowlock-run-" +
                          std::to_string(::getpid()) + "-" + std::to_string(counter++);
   std::filesystem::create_directory(io);
@@ -141,8 +143,9 @@ ProgramResult RunToEnd(const ProgramRun& run) {
   const double deadline = started + run.timeout_seconds;
   bool signalled = false;
   int raw = 0;
+  rusage usage{};
   for (;;) {
-    pid_t done = ::waitpid(child, &raw, WNOHANG);
+    pid_t done = ::wait4(child, &raw, WNOHANG, &usage);
     if (done == child) break;
     if (run.signal_after && !signalled && Now() >= started + run.signal_after->second) {
       ::kill(child, run.signal_after->first);
@@ -162,11 +165,24 @@ ProgramResult RunToEnd(const ProgramRun& run) {
     ::usleep(2000);
   }
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  result.peak_memory_bytes = static_cast<int64_t>(usage.ru_maxrss) * 1024;
   result.out = ReadFile(io + "/out");
   result.err = ReadFile(io + "/err");
   std::error_code ec;
   std::filesystem::remove_all(io, ec);
   return result;
+}
+
+std::vector<Interruption> Interruptions() {
+  std::vector<Interruption> interruptions;
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    interruptions.push_back({signal_number, ::strsignal(signal_number), 128 + signal_number});
+  }
+  return interruptions;
+}
+
+bool ChangeOwner(const std::string& path, uid_t user) {
+  return ::chown(path.c_str(), user, static_cast<gid_t>(user)) == 0;
 }
 
 std::string WhyNoOtherUser() {

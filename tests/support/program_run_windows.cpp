@@ -1,11 +1,20 @@
 // SPDX-License-Identifier: MIT
 // Runs of the real programs on Windows: CreateProcessW with the standard streams
 // redirected to files, the arguments quoted as the programs' command-line parser
-// reads them back.
+// reads them back. A console event is delivered as Windows itself delivers one: a
+// thread started in the program at kernel32's CtrlRoutine, which runs the program's
+// control handlers (GenerateConsoleCtrlEvent needs a console the test shares with
+// the program, which a headless run has not).
 #include <windows.h>
+// clang-format off: psapi.h needs windows.h before it.
+#include <psapi.h>
+// clang-format on
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <stdexcept>
+#include <thread>
 
 #include "support/program_run.h"
 #include "support/temp_dir.h"
@@ -59,25 +68,51 @@ std::wstring EnvironmentBlock(const std::vector<std::string>& settings) {
   }
   ::FreeEnvironmentStringsW(block);
   for (const std::string& setting : settings) {
+    // "NAME=value" replaces NAME; "NAME" alone removes it.
     const std::wstring wide = Wide(setting);
-    const std::wstring name = wide.substr(0, wide.find(L'=') + 1);
+    const size_t equals = wide.find(L'=');
+    const std::wstring name = wide.substr(0, equals) + L'=';
     std::erase_if(entries, [&](const std::wstring& e) {
       return _wcsnicmp(e.c_str(), name.c_str(), name.size()) == 0;
     });
-    entries.push_back(wide);
+    if (equals != std::wstring::npos) entries.push_back(wide);
   }
   std::wstring joined;
   for (const std::wstring& entry : entries) joined += entry + L'\0';
   return joined + L'\0';
 }
 
+// True when `folder` holds a name that begins with `prefix`.
+bool HoldsNameStartingWith(const std::string& folder, const std::string& prefix) {
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(std::filesystem::u8path(folder), ec), end;
+       !ec && it != end; it.increment(ec)) {
+    const std::u8string name = it->path().filename().u8string();
+    if (std::string(name.begin(), name.end()).starts_with(prefix)) return true;
+  }
+  return false;
+}
+
+// Makes the program meet console event `event`, as from its console.
+void DeliverConsoleEvent(HANDLE process, int event) {
+  // kernel32 sits at the same address in every process of a session.
+  auto routine = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "CtrlRoutine")));
+  if (routine == nullptr) throw std::runtime_error("kernel32 has no CtrlRoutine");
+  HANDLE thread =
+      ::CreateRemoteThread(process, nullptr, 0, routine,
+                           reinterpret_cast<void*>(static_cast<ULONG_PTR>(event)), 0, nullptr);
+  // Failing only when the program has ended already.
+  if (thread != nullptr) ::CloseHandle(thread);
+}
+
 }  // namespace
 
 ProgramResult RunToEnd(const ProgramRun& run) {
-  if (run.signal_after || run.user || run.umask || run.file_size_limit) {
-    throw std::runtime_error("signals, users, umasks and size limits are POSIX runs only");
+  if (run.user || run.umask || run.file_size_limit) {
+    throw std::runtime_error("users, umasks and size limits are POSIX runs only");
   }
-  static int counter = 0;
+  static std::atomic<int> counter = 0;
   const std::filesystem::path io = std::filesystem::temp_directory_path() /
                                    ("marrowlock-run-" + std::to_string(::GetCurrentProcessId()) +
                                     "-" + std::to_string(counter++));
@@ -110,8 +145,26 @@ ProgramResult RunToEnd(const ProgramRun& run) {
   if (!started) throw std::runtime_error("cannot start " + run.program);
 
   ProgramResult result;
-  const DWORD waited =
-      ::WaitForSingleObject(process.hProcess, static_cast<DWORD>(run.timeout_seconds * 1000));
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  const Clock::time_point deadline =
+      start + std::chrono::milliseconds(static_cast<int64_t>(run.timeout_seconds * 1000));
+  bool signalled = false;
+  DWORD waited = WAIT_TIMEOUT;
+  while (waited == WAIT_TIMEOUT && Clock::now() < deadline) {
+    if (run.signal_after && !signalled &&
+        Clock::now() >= start + std::chrono::duration<double>(run.signal_after->second)) {
+      DeliverConsoleEvent(process.hProcess, run.signal_after->first);
+      signalled = true;
+    }
+    if (run.signal_when_named && !signalled &&
+        HoldsNameStartingWith(run.folder, run.signal_when_named->second)) {
+      DeliverConsoleEvent(process.hProcess, run.signal_when_named->first);
+      signalled = true;
+    }
+    const bool watching = (run.signal_after || run.signal_when_named) && !signalled;
+    waited = ::WaitForSingleObject(process.hProcess, watching ? 2 : 50);
+  }
   if (waited != WAIT_OBJECT_0) {
     result.hung = true;
     ::TerminateProcess(process.hProcess, 137);
@@ -119,6 +172,10 @@ ProgramResult RunToEnd(const ProgramRun& run) {
   }
   DWORD code = 0;
   ::GetExitCodeProcess(process.hProcess, &code);
+  PROCESS_MEMORY_COUNTERS memory{};
+  if (::K32GetProcessMemoryInfo(process.hProcess, &memory, sizeof(memory))) {
+    result.peak_memory_bytes = static_cast<int64_t>(memory.PeakWorkingSetSize);
+  }
   result.status = static_cast<int>(code);
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
@@ -128,6 +185,14 @@ ProgramResult RunToEnd(const ProgramRun& run) {
   std::filesystem::remove_all(io, ec);
   return result;
 }
+
+std::vector<Interruption> Interruptions() {
+  return {{kCtrlC, "Ctrl+C", kEndedByConsoleEvent},
+          {kCtrlBreak, "Ctrl+Break", kEndedByConsoleEvent},
+          {kConsoleClosed, "console closed", kEndedByConsoleEvent}};
+}
+
+bool ChangeOwner(const std::string& /*path*/, uid_t /*user*/) { return false; }
 
 std::string WhyNoOtherUser() { return "Windows tests do not act as a second user"; }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,5 +34,14 @@ class TempDir {
 void WriteFile(const std::string& path, std::string_view bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+// Makes the folder `path` with the permission bits `mode` less the umask (a Windows
+// folder takes its parent's access list); false when it cannot be made.
+bool MakeFolder(const std::string& path, unsigned mode = 0755);
+// The permission bits of `path` (mode & 07777, following links), or nullopt on
+// Windows, where access lists take their place.
+std::optional<unsigned> PermissionBits(const std::string& path);
+// Makes a named pipe (FIFO) at `path`, for the owner only; false on Windows, whose
+// folders hold no pipes.
+bool MakeFifo(const std::string& path);
 
 }  // namespace marrowlock

@@ -2,6 +2,7 @@
 #include "support/temp_dir.h"
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -61,5 +62,17 @@ bool FileExists(const std::string& path) {
   std::error_code ec;
   return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
+
+bool MakeFolder(const std::string& path, unsigned mode) {
+  return ::mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0;
+}
+
+std::optional<unsigned> PermissionBits(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return 0u;
+  return static_cast<unsigned>(st.st_mode & 07777);
+}
+
+bool MakeFifo(const std::string& path) { return ::mkfifo(path.c_str(), 0600) == 0; }
 
 }  // namespace marrowlock

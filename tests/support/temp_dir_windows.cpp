@@ -53,4 +53,13 @@ bool FileExists(const std::string& path) {
       std::filesystem::symlink_status(std::filesystem::u8path(path), ec));
 }
 
+bool MakeFolder(const std::string& path, unsigned /*mode*/) {
+  std::error_code ec;
+  return std::filesystem::create_directory(std::filesystem::u8path(path), ec);
+}
+
+std::optional<unsigned> PermissionBits(const std::string& /*path*/) { return std::nullopt; }
+
+bool MakeFifo(const std::string& /*path*/) { return false; }
+
 }  // namespace marrowlock

@@ -2,9 +2,8 @@
 // Which key marrowlock-cli uses, and the check that refuses a key that cannot
 // decrypt what it encrypts.
 
-#include <sys/stat.h>
-
 #include "frontends/cli/cli_fixture.h"
+#include "platform/paths.h"
 #include "support/test_key.h"
 
 namespace marrowlock {
@@ -79,8 +78,8 @@ TEST_F(CliTest, AKeyFileOfAWrongLengthOrMissingIsRefusedAndLeftAlone) {
 }
 
 TEST_F(CliTest, KIsAPathFromTheCurrentFolderAndTheDefaultKeyComesFromTheSettings) {
-  ::mkdir((dir / "keys").c_str(), 0700);
-  ::mkdir((dir / "work").c_str(), 0700);
+  MakeFolder(dir / "keys", 0700);
+  MakeFolder(dir / "work", 0700);
   MakeKey("keys/k.mlk", 16);  // the default key, in the key folder
   MakeKey("work/k.mlk", 16);  // another key of the same name, where the user stands
   EnsureSystemFolder();
@@ -97,7 +96,8 @@ TEST_F(CliTest, KIsAPathFromTheCurrentFolderAndTheDefaultKeyComesFromTheSettings
 
   ProgramResult shown = Cli({"key"});
   EXPECT_EQ(shown.status, 0) << shown.err;
-  EXPECT_TRUE(shown.out.starts_with(dir / "keys/k.mlk: block length 16 bytes\n")) << shown.out;
+  EXPECT_TRUE(shown.out.starts_with(JoinPath(dir / "keys", "k.mlk") + ": block length 16 bytes\n"))
+      << shown.out;
 }
 
 TEST_F(CliTest, WithoutSettingsAKeyMustBeNamed) {

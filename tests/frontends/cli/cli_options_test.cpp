@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The command line of marrowlock-cli, as a script writes it.
 
+#include <filesystem>
+
 #include "frontends/cli/cli_fixture.h"
 
 namespace marrowlock {
@@ -29,7 +31,7 @@ TEST_F(CliTest, EveryOptionFormGivesTheSameResult) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(ReadFile(dir / "out.enc"), reference);
-    ::unlink((dir / "out.enc").c_str());
+    std::filesystem::remove(dir / "out.enc");
   }
 
   // Options after the files, even where POSIXLY_CORRECT would stop at the first word.

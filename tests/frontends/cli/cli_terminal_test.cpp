@@ -2,21 +2,25 @@
 // marrowlock-cli with a terminal on its standard output or standard error: encrypted
 // data is not written to a terminal, and the progress bar is drawn only there.
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <thread>
 
 #include "frontends/cli/cli_fixture.h"
+#include "support/posix_only.h"
 
 namespace marrowlock {
 namespace {
 
+#ifndef _WIN32
 struct TerminalRun {
   int status = -1;
   std::string terminal;  // everything the program wrote to the terminal
@@ -81,8 +85,11 @@ TerminalRun RunOnTerminal(const std::string& folder, const std::vector<std::stri
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
   return result;
 }
+#endif
 
 TEST_F(CliTest, EncryptedDataGoesToATerminalOnlyWithForce) {
+  MARROWLOCK_POSIX_ONLY(kTerminal);
+#ifndef _WIN32
   MakeKey("k.mlk", 16);
   TerminalRun refused = RunOnTerminal(folder, {"encrypt", "-k", "k.mlk"}, "", "secret words");
   EXPECT_EQ(refused.status, 1);
@@ -100,9 +107,12 @@ TEST_F(CliTest, EncryptedDataGoesToATerminalOnlyWithForce) {
   TerminalRun shown = RunOnTerminal(folder, {"decrypt", "-k", "k.mlk"}, "", cipher);
   EXPECT_EQ(shown.status, 0);
   EXPECT_NE(shown.terminal.find("plain words!"), std::string::npos);
+#endif
 }
 
 TEST_F(CliTest, TheProgressBarAppearsOnATerminalAfterASecondAndIsErased) {
+  MARROWLOCK_POSIX_ONLY(kTerminal);
+#ifndef _WIN32
   MakeKey("k.mlk", 16);
   const std::string first = SomeBytes(size_t{3} << 20, 1);
   const std::string rest = SomeBytes(size_t{1} << 20, 2);
@@ -125,6 +135,7 @@ TEST_F(CliTest, TheProgressBarAppearsOnATerminalAfterASecondAndIsErased) {
   TerminalRun quick = RunOnTerminal(folder, {"encrypt", "-k", "k.mlk"}, dir / "out.enc", first);
   EXPECT_EQ(quick.status, 0);
   EXPECT_EQ(quick.terminal, "") << "nothing for work done within a second";
+#endif
 }
 
 }  // namespace

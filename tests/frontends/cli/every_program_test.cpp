@@ -4,13 +4,13 @@
 
 #include <signal.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 
 #include "frontends/cli/cli_fixture.h"
+#include "support/posix_only.h"
 
 namespace marrowlock {
 namespace {
@@ -26,6 +26,7 @@ std::vector<std::string> HiddenNames(const std::string& folder) {
 
 // marrowlock-cli was killed by SIGXFSZ without a word, its hidden temporary left behind.
 TEST_F(CliTest, AFileSizeLimitIsAFailureThatEveryProgramReports) {
+  MARROWLOCK_POSIX_ONLY(kFileSizeLimit);
   MakeKey("k.mlk", 16);
   WriteFile(dir / "big.txt", SomeBytes(300000, 6));
   struct Case {
@@ -36,11 +37,20 @@ TEST_F(CliTest, AFileSizeLimitIsAFailureThatEveryProgramReports) {
     std::string message;
   };
   const std::vector<Case> cases = {
-      {MARROWLOCK_BINARY, {"big.txt", "-i", "-kk.mlk"}, 100 << 10, "big.enc",
+      {MARROWLOCK_BINARY,
+       {"big.txt", "-i", "-kk.mlk"},
+       100 << 10,
+       "big.enc",
        "marlk: Cannot write big.enc: File too large.\n"},
-      {MARROWLOCK_CLI_BINARY, {"encrypt", "-k", "k.mlk", "big.txt"}, 100 << 10, "big.enc",
+      {MARROWLOCK_CLI_BINARY,
+       {"encrypt", "-k", "k.mlk", "big.txt"},
+       100 << 10,
+       "big.enc",
        "marrowlock-cli: big.txt: cannot write big.enc: File too large\n"},
-      {MARROWLOCK_KEYGEN_BINARY, {"new.mlk"}, 16, "new.mlk",
+      {MARROWLOCK_KEYGEN_BINARY,
+       {"new.mlk"},
+       16,
+       "new.mlk",
        "marrowlock-keygen: cannot write new.mlk: File too large\n"}};
   for (const Case& c : cases) {
     for (const std::string hidden : {"", "1"}) {
@@ -65,7 +75,8 @@ TEST_F(CliTest, AFileSizeLimitIsAFailureThatEveryProgramReports) {
 
 // Where outputs need a hidden name while they are written, a run cut short by Ctrl+C,
 // kill or a closed terminal removes it: marrowlock-cli whichever of its threads the
-// signal meets, and the window (a logout ends it with SIGTERM or SIGHUP).
+// signal meets, and the window (a logout ends it with SIGTERM or SIGHUP). On Windows:
+// Ctrl+C, Ctrl+Break and the console window closed.
 TEST_F(CliTest, SignalsLeaveNoHiddenTemporaryBehind) {
   MakeKey("k.mlk", 16);
   SetDefaultKey("k.mlk");
@@ -73,22 +84,26 @@ TEST_F(CliTest, SignalsLeaveNoHiddenTemporaryBehind) {
   WriteFile(dir / "a.bin", big);
   WriteFile(dir / "b.bin", big);
   ASSERT_EQ(Cli({"encrypt", "a.bin"}).status, 0);
-  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
-    SCOPED_TRACE(strsignal(signal_number));
+  for (const Interruption& interruption : Interruptions()) {
+    SCOPED_TRACE(interruption.name);
     ProgramRun cli;
     cli.program = MARROWLOCK_CLI_BINARY;
     cli.args = {"encrypt", "-f", "-j", "2", "a.bin", "b.bin"};
     ProgramRun window;
     window.program = MARROWLOCK_BINARY;
+#ifdef _WIN32  // a build without the window: its batch mode instead
+    window.args = {"a.enc", "-i"};
+#else
     window.args = {"a.enc"};
     window.environment = {"QT_QPA_PLATFORM=offscreen"};
+#endif
     for (ProgramRun* run : {&cli, &window}) {
       run->folder = folder;
       run->environment.push_back("MARROWLOCK_NO_TMPFILE=1");
-      run->signal_when_named = {signal_number, ".mlk-"};
+      run->signal_when_named = {interruption.signal, ".mlk-"};
       ProgramResult result = RunToEnd(*run);
       EXPECT_FALSE(result.hung) << run->program;
-      EXPECT_EQ(result.status, 128 + signal_number) << run->program << ": " << result.err;
+      EXPECT_EQ(result.status, interruption.status) << run->program << ": " << result.err;
       const std::vector<std::string> left = HiddenNames(folder);
       EXPECT_EQ(left, std::vector<std::string>{}) << run->program;
       for (const std::string& name : left) std::filesystem::remove(dir / name);
@@ -101,6 +116,7 @@ TEST_F(CliTest, SignalsLeaveNoHiddenTemporaryBehind) {
 // that the folder was not synced, writes its log record, and succeeds; a retry then
 // never meets an output that "exists already".
 TEST_F(CliTest, AnOutputNamedInAFolderThatCannotBeReadIsASuccess) {
+  MARROWLOCK_POSIX_ONLY(kSecondUser);
   if (!WhyNoOtherUser().empty()) GTEST_SKIP() << WhyNoOtherUser();
   MakeKey("k.mlk", 16);
   const std::string key = dir / "k.mlk";
@@ -109,11 +125,11 @@ TEST_F(CliTest, AnOutputNamedInAFolderThatCannotBeReadIsASuccess) {
   EnsureSystemFolder();
   ::chmod(dir.home().c_str(), 0777);
   const std::string drop = dir / "drop";
-  ::mkdir(drop.c_str(), 0700);
+  MakeFolder(drop, 0700);
   const std::string plain = SomeBytes(70000, 8);
   WriteFile(drop + "/x.txt", plain);
-  ::chown((drop + "/x.txt").c_str(), kOtherUser, kOtherUser);
-  ::chown(drop.c_str(), kOtherUser, kOtherUser);
+  ChangeOwner(drop + "/x.txt", kOtherUser);
+  ChangeOwner(drop, kOtherUser);
   ::chmod(drop.c_str(), 0333);
 
   const std::string unsynced = "Cannot open folder .: Permission denied.";
@@ -128,15 +144,22 @@ TEST_F(CliTest, AnOutputNamedInAFolderThatCannotBeReadIsASuccess) {
     std::string err;
   };
   const std::vector<Case> cases = {
-      {MARROWLOCK_BINARY, {"x.txt", "-i", "-k" + key}, "x.enc",
+      {MARROWLOCK_BINARY,
+       {"x.txt", "-i", "-k" + key},
+       "x.enc",
        "marlk: " + unsynced + " x.enc is complete, but may not survive a power cut.\n"},
-      {MARROWLOCK_BINARY, {"x.enc", "-i", "-k" + key}, "x.dec",
+      {MARROWLOCK_BINARY,
+       {"x.enc", "-i", "-k" + key},
+       "x.dec",
        "marlk: " + unsynced + " x.dec is complete, but may not survive a power cut.\n"},
-      {MARROWLOCK_CLI_BINARY, {"encrypt", "-k", key, "-o", "y.enc", "x.txt"}, "y.enc",
+      {MARROWLOCK_CLI_BINARY,
+       {"encrypt", "-k", key, "-o", "y.enc", "x.txt"},
+       "y.enc",
        cli_warning("y.enc")},
-      {MARROWLOCK_CLI_BINARY, {"decrypt", "-f", "-k", key, "y.enc"}, "y.dec",
-       cli_warning("y.dec")},
-      {MARROWLOCK_KEYGEN_BINARY, {"new.mlk"}, "new.mlk",
+      {MARROWLOCK_CLI_BINARY, {"decrypt", "-f", "-k", key, "y.enc"}, "y.dec", cli_warning("y.dec")},
+      {MARROWLOCK_KEYGEN_BINARY,
+       {"new.mlk"},
+       "new.mlk",
        "marrowlock-keygen: warning: cannot open folder .: Permission denied; new.mlk is "
        "complete, but may not survive a power cut\n"}};
   for (const std::string hidden : {"", "1"}) {

@@ -7,12 +7,13 @@
 // (without syncing, a replaced file is left empty here).
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "files/settings_file.h"
 #include "platform/system_paths.h"
+#include "support/environment.h"
+#include "support/posix_only.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
 #include "support/test_key.h"
@@ -50,8 +51,9 @@ umount mnt
 )";
 
 TEST(PowerCutTest, OutputsSurviveAPowerCutOnceTheRunHasEnded) {
+  MARROWLOCK_POSIX_ONLY(kLoopMount);
   TempDir dir;
-  if (::geteuid() != 0) GTEST_SKIP() << "mounting a loop device needs root";
+  if (!RunningAsRoot()) GTEST_SKIP() << "mounting a loop device needs root";
   for (const char* tool : {"/usr/bin/unshare", "/usr/sbin/mkfs.ext4", "/usr/bin/truncate"}) {
     if (!fs::exists(tool)) GTEST_SKIP() << tool << " is missing";
   }
