@@ -96,6 +96,7 @@ TEST(TemporaryNamesTest, SigkillLeavesAHiddenNameOnlyWhereTheFileHadToHaveOne) {
 #else
   EXPECT_EQ(Entries(dir.path()).size(), 1u) << "without O_TMPFILE every file has a hidden name";
 #endif
+#endif
 }
 
 // A program with several threads: the signal may reach any of them while another is
