@@ -298,7 +298,10 @@ TEST_F(DiskFailureTest, ASourceThatShrinksWhileItIsReadEndsTheRunWithAMessage) {
   s.BatchMode = true;
   WriteFile("big.enc", plain);
   platform.on_events = nullptr;
-  platform.on_clock = [] { ::truncate("big.enc", 1000); };
+  platform.on_clock = [] {
+    std::error_code ec;
+    fs::resize_file("big.enc", 1000, ec);
+  };
   s.DecryptSourceName = "big.enc";
   EXPECT_EQ(ExitStatusOf(DecryptCommand), kExitFailure);
   platform.on_clock = nullptr;
