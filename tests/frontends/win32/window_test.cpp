@@ -211,6 +211,40 @@ TEST_F(WindowTest, ABinaryFileRunMatchesBatchModeAndEscapeAbandonsALongOne) {
   EXPECT_FALSE(FileExists(dir_ / "big.enc"));
 }
 
+// The user logs off while a run writes: the window ends the program at once, as a
+// closed console does, and the run's hidden file goes with it.
+TEST_F(WindowTest, TheSessionEndingDuringARunEndsItAndLeavesNoHiddenFile) {
+  SetDefaultKey();
+  WriteFile(dir_ / "big.bin", std::string(size_t{64} << 20, 'x'));
+  auto hidden_files = [&] {
+    std::vector<std::wstring> names;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::u8path(dir_.path()))) {
+      std::wstring name = entry.path().filename().wstring();
+      if (name.starts_with(L".mlk-")) names.push_back(name);
+    }
+    return names;
+  };
+  HWND form = Start();
+  ASSERT_NE(form, nullptr);
+  OpenKey(form);
+  PostCommand(form, MenuId(Command::kBinaryMode));
+  ASSERT_TRUE(WindowDriver::WaitUntil([&] { return InBinaryMode(form); }));
+  PostCommand(form, MenuId(Command::kLoad));
+  ASSERT_TRUE(driver_->AnswerFileDialog(L"Load", WindowsPath(dir_ / "big.bin")));
+  PostCommand(form, MenuId(Command::kEncrypt));
+  ASSERT_TRUE(WindowDriver::WaitUntil([&] { return !hidden_files().empty(); }));
+
+  DWORD_PTR agreed = 0;
+  ::SendMessageTimeoutW(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000,
+                        &agreed);
+  EXPECT_EQ(agreed, static_cast<DWORD_PTR>(TRUE));
+  ::PostMessageW(form, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(driver_->WaitForExit(), 1);
+  EXPECT_EQ(hidden_files(), std::vector<std::wstring>{});
+  EXPECT_FALSE(FileExists(dir_ / "big.enc"));
+}
+
 // File > Rename writes the result that a decryption left in memory again, under the
 // name typed into its box.
 TEST_F(WindowTest, RenameWritesTheDecryptedResultAgainUnderATypedName) {
