@@ -38,17 +38,21 @@ CRITICAL_SECTION& Lock() {
 }
 
 BOOL WINAPI DeleteRegisteredAndExit(DWORD /*event*/) {
-  // The lock is never given back: the process ends while the handler holds it, so no
+  RemoveTemporariesAndExit(kControlCExit);
+  return TRUE;
+}
+
+}  // namespace
+
+void RemoveTemporariesAndExit(unsigned status) {
+  // The lock is never given back: the process ends while this thread holds it, so no
   // thread makes a new name after the names were deleted.
   ::EnterCriticalSection(&Lock());
   for (Slot& slot : slots) {
     if (slot.filled) ::DeleteFileW(slot.path);
   }
-  ::ExitProcess(kControlCExit);
-  return TRUE;
+  ::ExitProcess(status);
 }
-
-}  // namespace
 
 CleanupSignalsBlocked::CleanupSignalsBlocked() { ::EnterCriticalSection(&Lock()); }
 

@@ -42,6 +42,11 @@ SECURITY_ATTRIBUTES* OwnerOnly();
 // index, which Windows keeps for as long as the file exists.
 std::optional<FileIdentity> HandleIdentity(HANDLE handle);
 
+// Deletes every registered hidden temporary and ends the process with `status` at
+// once, as Ctrl+C or a closed console does: for a window whose session ends under it
+// (the user logs off while a run writes), which gets no console event.
+[[noreturn]] void RemoveTemporariesAndExit(unsigned status);
+
 // A handle closed when it goes out of scope.
 class ScopedHandle {
  public:

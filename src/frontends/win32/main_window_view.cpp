@@ -402,6 +402,16 @@ LRESULT MainWindowView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       break;
     }
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // The session ends (log off, shut down) and the system may end the process as
+      // soon as this returns: a run that writes is abandoned now, leaving no hidden
+      // file behind, as when a console program's window is closed.
+      if (wparam) {
+        RemoveTemporariesAndExit(static_cast<unsigned>(s_.CommandRunning ? kExitFailure : kExitOk));
+      }
+      return 0;
     case WM_CLOSE:
       // Closing the window through the window system ends the program as Exit does.
       if (!closing_) platform_.RunHandler([this] { ExitProgram(s_, kExitOk); });

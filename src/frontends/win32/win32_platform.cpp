@@ -53,8 +53,11 @@ KeyPress ToKeyPress(const MSG& msg) {
   KeyPress press;
   press.shift = ::GetKeyState(VK_SHIFT) < 0;
   press.ctrl = ::GetKeyState(VK_CONTROL) < 0;
-  // The message itself says whether Alt was down (bit 29 of a system key).
-  press.alt = msg.message == WM_SYSKEYDOWN && (msg.lParam & (1 << 29)) != 0;
+  // A system key says in its message whether Alt was down (bit 29). With Ctrl down as
+  // well the system sends a plain key-down instead (Ctrl+Alt is how AltGr reaches a
+  // program), so Alt's own state counts too: else Ctrl+Shift+Alt+P never matched.
+  press.alt =
+      (msg.message == WM_SYSKEYDOWN && (msg.lParam & (1 << 29)) != 0) || ::GetKeyState(VK_MENU) < 0;
   const int vk = static_cast<int>(msg.wParam);
   if (vk >= 'A' && vk <= 'Z') {
     press.key = vk;  // virtual key codes of letters are their upper-case codes

@@ -211,6 +211,114 @@ TEST_F(WindowTest, ABinaryFileRunMatchesBatchModeAndEscapeAbandonsALongOne) {
   EXPECT_FALSE(FileExists(dir_ / "big.enc"));
 }
 
+// The user logs off while a run writes: the window ends the program at once, as a
+// closed console does, and the run's hidden file goes with it.
+TEST_F(WindowTest, TheSessionEndingDuringARunEndsItAndLeavesNoHiddenFile) {
+  SetDefaultKey();
+  WriteFile(dir_ / "big.bin", std::string(size_t{64} << 20, 'x'));
+  auto hidden_files = [&] {
+    std::vector<std::wstring> names;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::u8path(dir_.path()))) {
+      std::wstring name = entry.path().filename().wstring();
+      if (name.starts_with(L".mlk-")) names.push_back(name);
+    }
+    return names;
+  };
+  HWND form = Start();
+  ASSERT_NE(form, nullptr);
+  OpenKey(form);
+  PostCommand(form, MenuId(Command::kBinaryMode));
+  ASSERT_TRUE(WindowDriver::WaitUntil([&] { return InBinaryMode(form); }));
+  PostCommand(form, MenuId(Command::kLoad));
+  ASSERT_TRUE(driver_->AnswerFileDialog(L"Load", WindowsPath(dir_ / "big.bin")));
+  PostCommand(form, MenuId(Command::kEncrypt));
+  ASSERT_TRUE(WindowDriver::WaitUntil([&] { return !hidden_files().empty(); }));
+
+  DWORD_PTR agreed = 0;
+  ::SendMessageTimeoutW(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000,
+                        &agreed);
+  EXPECT_EQ(agreed, static_cast<DWORD_PTR>(TRUE));
+  ::PostMessageW(form, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(driver_->WaitForExit(), 1);
+  EXPECT_EQ(hidden_files(), std::vector<std::wstring>{});
+  EXPECT_FALSE(FileExists(dir_ / "big.enc"));
+}
+
+// File > Rename writes the result that a decryption left in memory again, under the
+// name typed into its box.
+TEST_F(WindowTest, RenameWritesTheDecryptedResultAgainUnderATypedName) {
+  SetDefaultKey();
+  WriteFile(dir_ / "m.enc", BatchEncrypted("Meet at nine."));
+  HWND form = Start();
+  ASSERT_NE(form, nullptr);
+  OpenKey(form);
+  PostCommand(form, MenuId(Command::kBinaryMode));
+  ASSERT_TRUE(WindowDriver::WaitUntil([&] { return InBinaryMode(form); }));
+  PostCommand(form, MenuId(Command::kDecrypt));
+  ASSERT_TRUE(driver_->AnswerFileDialog(L"Decrypt", WindowsPath(dir_ / "m.enc")));
+  ASSERT_TRUE(WindowDriver::WaitUntil([&] { return FileExists(dir_ / "m.dec"); }));
+
+  PostCommand(form, kFirstButton + RowOf(Command::kRename).button.position);
+  ASSERT_TRUE(driver_->AnswerInputBox(L"renamed.txt"));
+  ASSERT_TRUE(WindowDriver::WaitUntil([&] { return FileExists(dir_ / "renamed.txt"); }));
+  EXPECT_EQ(ReadFile(dir_ / "renamed.txt").substr(0, 13), "Meet at nine.");
+  EXPECT_EQ(ReadFile(dir_ / "renamed.txt"), ReadFile(dir_ / "m.dec"));
+}
+
+// Key > Make a new key… asks for a name and a block length, writes the key and opens
+// it as the key in force; a name that is taken is refused and its file left alone.
+TEST_F(WindowTest, MakeANewKeyWritesItOpensItAndKeepsAnExistingOne) {
+  SetDefaultKey();
+  HWND form = Start();
+  ASSERT_NE(form, nullptr);
+  PostCommand(form, MenuId(Command::kMakeKey));
+  ASSERT_TRUE(driver_->AnswerInputBox(L"mine"));
+  ASSERT_TRUE(driver_->AnswerInputBox(L"8"));
+  ASSERT_TRUE(WindowDriver::WaitUntil([&] {
+    return TextOf(Control(form, kLabel6)).find(L"mine.mlk") != std::wstring::npos;
+  })) << testing::PrintToString(TextOf(Control(form, kLabel6)));
+  const std::string made = ReadFile(dir_ / "mine.mlk");
+  EXPECT_EQ(made.size(), 16u);
+
+  // The new key is the one in force: a typed text comes out as batch mode makes it.
+  Type(Control(form, kText1), L"abc");
+  ASSERT_TRUE(WindowDriver::WaitUntil([&] { return TextOf(Control(form, kText1)) == L"abc"; }));
+  PostCommand(form, MenuId(Command::kEncrypt));
+  ASSERT_TRUE(driver_->AnswerInputBox(L"abc"));
+  ASSERT_TRUE(WindowDriver::WaitUntil([&] { return FileExists(dir_ / "abc.enc"); }));
+  key_ = dir_ / "mine.mlk";
+  EXPECT_EQ(ReadFile(dir_ / "abc.enc"), BatchEncrypted("abc"));
+
+  PostCommand(form, MenuId(Command::kMakeKey));
+  ASSERT_TRUE(driver_->AnswerInputBox(L"mine.mlk"));
+  ASSERT_TRUE(driver_->AnswerInputBox(L""));
+  EXPECT_NE(driver_->AnswerMessageBox().find(L"already exists"), std::wstring::npos);
+  EXPECT_EQ(ReadFile(dir_ / "mine.mlk"), made);
+}
+
+// Ctrl+Shift+Alt+P through the system's input queue, as the keyboard sends it, shows
+// the key's numbers and hides them again. With Ctrl down, Windows sends Alt+P as a
+// plain key-down, not as a system key.
+TEST_F(WindowTest, CtrlShiftAltPFromTheKeyboardShowsAndHidesTheKeyNumbers) {
+  SetDefaultKey();
+  HWND form = Start();
+  ASSERT_NE(form, nullptr);
+  OpenKey(form);
+  HWND pair = Control(form, kText3);
+  HWND pal = Control(form, kText4);
+  ASSERT_FALSE(::IsWindowVisible(pair));
+  ::SetForegroundWindow(form);
+  ASSERT_TRUE(WindowDriver::WaitUntil([&] { return ::GetForegroundWindow() == form; }));
+  PressKeys({VK_CONTROL, VK_SHIFT, VK_MENU, 'P'});
+  ASSERT_TRUE(WindowDriver::WaitUntil(
+      [&] { return ::IsWindowVisible(pair) && ::IsWindowVisible(pal); }, 10));
+  EXPECT_TRUE(::IsWindowVisible(Control(form, kLabel4)));
+  EXPECT_FALSE(TextOf(pair).empty());
+  PressKeys({VK_CONTROL, VK_SHIFT, VK_MENU, 'P'});
+  EXPECT_TRUE(WindowDriver::WaitUntil([&] { return !::IsWindowVisible(pair); }, 10));
+}
+
 // What Explorer runs for an .enc file: the name after --open is taken whole, options,
 // blanks and all, and the window decrypts it.
 TEST_F(WindowTest, AnEncryptedFileOpenedAsExplorerOpensItIsDecryptedWhateverItsName) {
