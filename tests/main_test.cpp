@@ -30,8 +30,9 @@ namespace {
 
 // The program with `environment` changed, in the test's folder; a window run that is
 // still waiting for the user after `timeout_seconds` is ended and counted as hung.
-ProgramResult RunProgram(const std::vector<std::string>& environment,
-                         const std::vector<std::string>& args = {}, double timeout_seconds = 20) {
+[[maybe_unused]] ProgramResult RunProgram(const std::vector<std::string>& environment,
+                                          const std::vector<std::string>& args = {},
+                                          double timeout_seconds = 20) {
   ProgramRun run;
   run.program = MARROWLOCK_BINARY;
   run.args = args;

@@ -361,8 +361,14 @@ TEST_F(BatchFilesTest, AKillAtAnyMomentLeavesTheOldFileOrTheNewOneAndNoTemporary
   const std::string encrypted = Encrypted(big);
   int killed = 0;
   int run_number = 0;
+  // Under Wine an event that arrives while the program is still being loaded can
+  // corrupt Wine's own heap ("malloc(): invalid size") and hang the run: there the
+  // events come once the program runs, which is what this test is about.
+  const std::vector<double> moments = UnderWine()
+                                          ? std::vector<double>{0.06, 0.1, 0.2, 0.3}
+                                          : std::vector<double>{0.005, 0.02, 0.06, 0.1, 0.3};
   for (const Interruption& interruption : Interruptions()) {
-    for (double after : {0.005, 0.02, 0.06, 0.1, 0.3}) {
+    for (double after : moments) {
       SCOPED_TRACE(interruption.name + " after " + std::to_string(after));
       const bool decrypting = run_number++ % 2 == 1;
       if (decrypting) WriteFile(dir / "big.enc", encrypted);
