@@ -356,19 +356,18 @@ TEST_F(BatchFilesTest, APendingKeyThatIsNotTheUsersOwnIsIgnoredWithOneLine) {
 // it, and no temporary, even where the temporary needs a name of its own. On Windows
 // the kill is Ctrl+C, Ctrl+Break or the console window closed.
 TEST_F(BatchFilesTest, AKillAtAnyMomentLeavesTheOldFileOrTheNewOneAndNoTemporary) {
+  // Thirty console events delivered in a row corrupt Wine's own heap now and then
+  // ("malloc(): invalid size", "malloc assertion failure in sysmalloc") and hang the
+  // run and others beside it; CliTest.SignalsLeaveNoHiddenTemporaryBehind delivers
+  // each event there once a hidden name exists.
+  MARROWLOCK_NOT_UNDER_WINE("console events at any moment can corrupt Wine's heap");
   const std::string big = kSecret + PatternBytes(24 << 20, 11);
   WriteFile(dir / "big.bin", big);
   const std::string encrypted = Encrypted(big);
   int killed = 0;
   int run_number = 0;
-  // Under Wine an event that arrives while the program is still being loaded can
-  // corrupt Wine's own heap ("malloc(): invalid size") and hang the run: there the
-  // events come once the program runs, which is what this test is about.
-  const std::vector<double> moments = UnderWine()
-                                          ? std::vector<double>{0.06, 0.1, 0.2, 0.3}
-                                          : std::vector<double>{0.005, 0.02, 0.06, 0.1, 0.3};
   for (const Interruption& interruption : Interruptions()) {
-    for (double after : moments) {
+    for (double after : {0.005, 0.02, 0.06, 0.1, 0.3}) {
       SCOPED_TRACE(interruption.name + " after " + std::to_string(after));
       const bool decrypting = run_number++ % 2 == 1;
       if (decrypting) WriteFile(dir / "big.enc", encrypted);
