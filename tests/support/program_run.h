@@ -16,6 +16,11 @@ using uid_t = unsigned;
 namespace marrowlock {
 
 #ifdef _WIN32
+// `text` (UTF-8) in UTF-16, and one argument quoted as CommandLineToArgvW reads it
+// back: for the runs of programs that the Windows tests start.
+std::wstring Wide(const std::string& text);
+std::wstring QuotedArgument(const std::wstring& arg);
+
 // Windows has no signals: on Windows, `signal_after` and `signal_when_named` carry one
 // of the console's control events instead, and the program meets it as it meets one
 // from its console, on a thread of its own that runs its control handlers.

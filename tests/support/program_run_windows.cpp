@@ -20,7 +20,6 @@
 #include "support/temp_dir.h"
 
 namespace marrowlock {
-namespace {
 
 std::wstring Wide(const std::string& text) {
   if (text.empty()) return {};
@@ -34,7 +33,7 @@ std::wstring Wide(const std::string& text) {
 
 // One argument as CommandLineToArgvW reads it back: quoted when it must be, with the
 // backslashes before a quote doubled.
-std::wstring Quoted(const std::wstring& arg) {
+std::wstring QuotedArgument(const std::wstring& arg) {
   if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
   std::wstring quoted = L"\"";
   size_t backslashes = 0;
@@ -50,6 +49,8 @@ std::wstring Quoted(const std::wstring& arg) {
   quoted.append(backslashes * 2, L'\\');
   return quoted + L"\"";
 }
+
+namespace {
 
 HANDLE Inheritable(const std::string& path, DWORD access, DWORD disposition) {
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -124,8 +125,8 @@ ProgramResult RunToEnd(const ProgramRun& run) {
   HANDLE out = Inheritable(out_path, GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE err = Inheritable(err_path, GENERIC_WRITE, CREATE_ALWAYS);
 
-  std::wstring command_line = Quoted(Wide(run.program));
-  for (const std::string& arg : run.args) command_line += L" " + Quoted(Wide(arg));
+  std::wstring command_line = QuotedArgument(Wide(run.program));
+  for (const std::string& arg : run.args) command_line += L" " + QuotedArgument(Wide(arg));
   std::wstring environment = EnvironmentBlock(run.environment);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);

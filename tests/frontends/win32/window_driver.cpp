@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "frontends/win32/window_driver.h"
 
+#include "support/program_run.h"
+
 #include <algorithm>
 #include <chrono>
 #include <stdexcept>
@@ -11,23 +13,6 @@ namespace marrowlock {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::wstring Quoted(const std::wstring& arg) {
-  if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
-  std::wstring quoted = L"\"";
-  size_t backslashes = 0;
-  for (wchar_t c : arg) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(backslashes * 2, L'\\');
-  return quoted + L"\"";
-}
 
 std::wstring ClassOf(HWND hwnd) {
   wchar_t name[128] = {};
@@ -63,15 +48,6 @@ BOOL CALLBACK FindEdit(HWND hwnd, LPARAM data) {
 
 }  // namespace
 
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  const int n =
-      ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
 std::wstring WindowsPath(const std::string& path) {
   std::wstring wide = Wide(path);
   std::replace(wide.begin(), wide.end(), L'/', L'\\');
@@ -80,8 +56,8 @@ std::wstring WindowsPath(const std::string& path) {
 
 WindowDriver::WindowDriver(const std::string& program, const std::vector<std::string>& args,
                            const std::string& folder, const std::vector<std::string>& environment) {
-  std::wstring command_line = Quoted(WindowsPath(program));
-  for (const std::string& arg : args) command_line += L" " + Quoted(Wide(arg));
+  std::wstring command_line = QuotedArgument(WindowsPath(program));
+  for (const std::string& arg : args) command_line += L" " + QuotedArgument(Wide(arg));
   // The child inherits the environment as it is at its start.
   std::vector<std::pair<std::wstring, std::optional<std::wstring>>> saved;
   for (const std::string& entry : environment) {

@@ -66,7 +66,6 @@ void PressKeys(const std::vector<WORD>& keys);
 // Writes what the screen shows of `window`, frame included, as a 24-bit BMP file.
 bool SaveWindowPicture(HWND window, const std::string& path);
 
-std::wstring Wide(const std::string& text);
 // A path with backslashes, as a Windows user types it.
 std::wstring WindowsPath(const std::string& path);
 

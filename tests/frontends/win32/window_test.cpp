@@ -203,11 +203,15 @@ TEST_F(WindowTest, ABinaryFileRunMatchesBatchModeAndEscapeAbandonsALongOne) {
   PostCommand(form, MenuId(Command::kEncrypt));
   HWND progress = Control(Control(form, kStatusBar), kProgressBar);
   ASSERT_TRUE(WindowDriver::WaitUntil([&] { return ::IsWindowVisible(progress) != FALSE; }));
-  PressKey(Control(form, kText1), VK_ESCAPE);
-  ASSERT_TRUE(WindowDriver::WaitUntil([&] {
+  // After the Alt+L above, Wine may leave the menu bar in keyboard mode, where the
+  // first Escape only ends that mode: a second one then reaches the run.
+  const auto abandoned = [&] {
     return TextOf(Control(form, kStatusBar)) == L"Encryption abandoned.";
-  })) << "status: "
-      << testing::PrintToString(TextOf(Control(form, kStatusBar)));
+  };
+  PressKey(Control(form, kText1), VK_ESCAPE);
+  if (!WindowDriver::WaitUntil(abandoned, 2.0)) PressKey(Control(form, kText1), VK_ESCAPE);
+  ASSERT_TRUE(WindowDriver::WaitUntil(abandoned))
+      << "status: " << testing::PrintToString(TextOf(Control(form, kStatusBar)));
   EXPECT_FALSE(FileExists(dir_ / "big.enc"));
 }
 
