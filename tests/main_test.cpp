@@ -193,7 +193,8 @@ class Xvfb {
       ::close(ready[0]);
       const std::string fd = std::to_string(ready[1]);
       ::execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-auth", authority.c_str(),
-              "-nolisten", "tcp", "-screen", "0", "800x600x24", static_cast<char*>(nullptr));
+              "-nolisten", "tcp", "-noreset", "-screen", "0", "800x600x24",
+              static_cast<char*>(nullptr));
       ::_exit(127);
     }
     ::close(ready[1]);
@@ -226,19 +227,21 @@ TEST(MainTest, ARealXServerOpensTheWindowForTheRightCookieOnly) {
   if (server.display().empty()) GTEST_SKIP() << "Xvfb did not start";
 
   // The setup dialog opens and waits for the user: the run is still going when it is
-  // ended, with a window of its own on the screen.
+  // ended, with a window of its own on the screen. The server keeps running between
+  // clients (-noreset): by default it resets each time the searches below leave it
+  // alone, and on a loaded machine a reset can outlast the program's wait for an answer.
   ScopedEnvironment environment(
       OnlyDisplay({{"DISPLAY", server.display()}, {"XAUTHORITY", dir / "authority"}}));
   bool window_seen = false;
   std::thread look([&] {
     // Asked again and again: a search fails when a window goes while it looks.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!window_seen && std::chrono::steady_clock::now() < until) {
       window_seen = std::system("xdotool search --onlyvisible --name . >/dev/null 2>&1") == 0;
       if (!window_seen) std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
   });
-  ProgramResult opened = RunForWindow(6);
+  ProgramResult opened = RunForWindow(11);
   look.join();
   EXPECT_TRUE(opened.hung) << opened.err;
   EXPECT_TRUE(window_seen);
