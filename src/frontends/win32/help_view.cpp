@@ -2,6 +2,7 @@
 #include "app/help_window.h"
 #include "app/text_area.h"
 #include "frontends/win32/control_ids.h"
+#include "frontends/win32/fonts.h"
 #include "frontends/win32/views.h"
 #include "frontends/win32/win32_platform.h"
 #include "frontends/win32/window_class.h"
@@ -27,13 +28,13 @@ void HelpView::Create() {
   text_ = MakeControl(
       hwnd_, L"Edit", L"",
       WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, kHelpText,
-      platform_.fixed_font(), WS_EX_CLIENTEDGE);
+      platform_.fonts().fixed(DpiOf(hwnd_)), WS_EX_CLIENTEDGE);
   ::SendMessageW(text_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
 
   // Room for the help text's lines of 80 characters, the scroll bar and the frame,
   // with one column to spare.
   HDC dc = ::GetDC(text_);
-  HGDIOBJ old = ::SelectObject(dc, platform_.fixed_font());
+  HGDIOBJ old = ::SelectObject(dc, platform_.fonts().fixed(DpiOf(hwnd_)));
   SIZE line{};
   ::GetTextExtentPoint32W(dc, std::wstring(81, L'M').c_str(), 81, &line);
   ::SelectObject(dc, old);
@@ -75,6 +76,9 @@ LRESULT CALLBACK HelpView::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPA
 
 LRESULT HelpView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
+    case WM_DPICHANGED:
+      FollowDpiChange(hwnd_, platform_.fonts(), wparam, lparam);
+      return 0;
     case WM_SIZE: {
       const int margin = Scaled(hwnd_, 6);
       ::MoveWindow(text_, margin, margin, LOWORD(lparam) - 2 * margin, HIWORD(lparam) - 2 * margin,

@@ -10,6 +10,7 @@
 #include "app/dispatch.h"
 #include "app/text_area.h"
 #include "frontends/win32/control_ids.h"
+#include "frontends/win32/fonts.h"
 #include "frontends/win32/views.h"
 #include "frontends/win32/win32_platform.h"
 #include "frontends/win32/window_class.h"
@@ -82,8 +83,8 @@ void MainWindowView::Create() {
                             760, 600, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
   ::SetWindowPos(hwnd_, nullptr, 0, 0, Scaled(hwnd_, 760), Scaled(hwnd_, 600),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  HFONT font = platform_.ui_font();
-  HFONT fixed = platform_.fixed_font();
+  HFONT font = platform_.fonts().ui(DpiOf(hwnd_));
+  HFONT fixed = platform_.fonts().fixed(DpiOf(hwnd_));
   BuildMenus();
   BuildToolbar();
   label2_ = MakeControl(hwnd_, L"Static", L"", SS_NOPREFIX, kLabel2, font);
@@ -147,7 +148,7 @@ void MainWindowView::BuildMenus() {
 void MainWindowView::BuildToolbar() {
   toolbar_ = MakeControl(hwnd_, TOOLBARCLASSNAMEW, nullptr,
                          WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP, kToolbar,
-                         platform_.ui_font());
+                         platform_.fonts().ui(DpiOf(hwnd_)));
   ::SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   TBADDBITMAP pictures{HINST_COMMCTRL, IDB_STD_LARGE_COLOR};
   const auto base = static_cast<int>(
@@ -361,13 +362,9 @@ LRESULT MainWindowView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       info->ptMinTrackSize.y = Scaled(hwnd_, 420);
       return 0;
     }
-    case WM_DPICHANGED: {
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                     suggested->right - suggested->left, suggested->bottom - suggested->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      FollowDpiChange(hwnd_, platform_.fonts(), wparam, lparam);
       return 0;
-    }
     case WM_COMMAND: {
       const int id = LOWORD(wparam);
       if (id == kText1 && HIWORD(wparam) == EN_CHANGE) {

@@ -4,6 +4,7 @@
 #include "app/make_key.h"
 #include "files/setup_dialog.h"
 #include "frontends/win32/control_ids.h"
+#include "frontends/win32/fonts.h"
 #include "frontends/win32/views.h"
 #include "frontends/win32/win32_platform.h"
 #include "frontends/win32/window_class.h"
@@ -61,7 +62,7 @@ void SetupView::Create() {
   hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, kSetupDialogClass, L"",
                             style, CW_USEDEFAULT, CW_USEDEFAULT, 560, 380, nullptr, nullptr,
                             ::GetModuleHandleW(nullptr), this);
-  HFONT font = platform_.ui_font();
+  HFONT font = platform_.fonts().ui(DpiOf(hwnd_));
   label1_ = MakeControl(hwnd_, L"Static", L"", WS_VISIBLE | SS_NOPREFIX, kSetupLabel1, font);
   drive1_ = MakeControl(hwnd_, L"ComboBox", L"",
                         WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kDrive1, font);
@@ -166,6 +167,9 @@ LRESULT CALLBACK SetupView::Procedure(HWND hwnd, UINT message, WPARAM wparam, LP
 
 LRESULT SetupView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
+    case WM_DPICHANGED:
+      FollowDpiChange(hwnd_, platform_.fonts(), wparam, lparam);
+      return 0;
     case WM_SIZE: {
       const int width = LOWORD(lparam);
       const int height = HIWORD(lparam);

@@ -30,23 +30,6 @@ constexpr int kUnlistedKeyBase = 0x10000;
 
 bool IsKeyDown(const MSG& msg) { return msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN; }
 
-HFONT MakeFonts(HFONT* fixed) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  LOGFONTW message_font{};
-  if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-    message_font = metrics.lfMessageFont;
-  } else {
-    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(message_font), &message_font);
-  }
-  // The help text lines up its tables with blanks, which only a fixed-width font keeps.
-  LOGFONTW mono = message_font;
-  mono.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-  wcscpy_s(mono.lfFaceName, L"Consolas");
-  *fixed = ::CreateFontIndirectW(&mono);
-  return ::CreateFontIndirectW(&message_font);
-}
-
 }  // namespace
 
 KeyPress ToKeyPress(const MSG& msg) {
@@ -89,15 +72,13 @@ std::wstring NativeFilter(const std::string& filter) {
   return native;
 }
 
-Win32Platform::Win32Platform() { ui_font_ = MakeFonts(&fixed_font_); }
+Win32Platform::Win32Platform() = default;
 
 Win32Platform::~Win32Platform() {
   closing_ = true;
   setup_dialog_.reset();
   help_window_.reset();
   main_window_.reset();
-  ::DeleteObject(ui_font_);
-  ::DeleteObject(fixed_font_);
 }
 
 void Win32Platform::Attach(ProgramState& s) {
@@ -227,7 +208,7 @@ void Win32Platform::MessageBox(const std::string& text) {
 
 std::string Win32Platform::InputBox(const std::string& prompt) {
   std::optional<std::wstring> answer =
-      AskLine(DialogParent(), ui_font_, kTitle, CaptionText(prompt));
+      AskLine(DialogParent(), fonts_.ui(DpiOf(DialogParent())), kTitle, CaptionText(prompt));
   // The answers name files, so they are held as file names are.
   return answer ? PathBytes(*answer) : std::string();
 }

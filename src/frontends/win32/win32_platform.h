@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "frontends/win32/fonts.h"
 #include "frontends/win32/system_headers.h"
 
 #include <chrono>
@@ -60,13 +61,11 @@ class Win32Platform : public Platform {
   std::vector<std::string> ListDrives() override;
   double SecondsSinceMidnight() override;
 
-  // The fonts of every window: the system's message font, and a fixed-width one for
-  // the text areas and the help.
-  HFONT ui_font() const { return ui_font_; }
+  // The fonts of every window, in the size for the screen each is on.
+  Fonts& fonts() { return fonts_; }
   // Form1's window, for a look at what it holds (its menus cannot be read from
   // another process under Wine).
   HWND main_window_handle() const;
-  HFONT fixed_font() const { return fixed_font_; }
 
  private:
   // Handles `msg` before it is dispatched: keys of the keyboard tables, and the
@@ -83,8 +82,7 @@ class Win32Platform : public Platform {
   std::optional<int> exit_status_;
   bool closing_ = false;
   std::chrono::steady_clock::time_point last_events_;
-  HFONT ui_font_ = nullptr;
-  HFONT fixed_font_ = nullptr;
+  Fonts fonts_;
 };
 
 // The key a key-down message stands for, with the three modifiers as they are now.

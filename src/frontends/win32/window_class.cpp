@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "frontends/win32/fonts.h"
+
 namespace marrowlock {
 
 void RegisterViewClass(const wchar_t* name, WNDPROC procedure) {
@@ -30,19 +32,7 @@ HICON ProgramIcon(bool small) {
   return ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
 }
 
-int Scaled(HWND hwnd, int pixels) {
-  // GetDpiForWindow exists from Windows 10 1607 on; older systems have the DC's.
-  using DpiForWindow = UINT(WINAPI*)(HWND);
-  static const auto dpi_for_window = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  UINT dpi = dpi_for_window && hwnd ? dpi_for_window(hwnd) : 0;
-  if (dpi == 0) {
-    HDC dc = ::GetDC(nullptr);
-    dpi = static_cast<UINT>(::GetDeviceCaps(dc, LOGPIXELSY));
-    ::ReleaseDC(nullptr, dc);
-  }
-  return ::MulDiv(pixels, static_cast<int>(dpi), 96);
-}
+int Scaled(HWND hwnd, int pixels) { return ::MulDiv(pixels, static_cast<int>(DpiOf(hwnd)), 96); }
 
 HWND MakeControl(HWND parent, const wchar_t* window_class, const wchar_t* text, DWORD style, int id,
                  HFONT font, DWORD ex_style) {

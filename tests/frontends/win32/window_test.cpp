@@ -13,6 +13,7 @@
 #include "app/command_table.h"
 #include "app/dispatch.h"
 #include "frontends/win32/control_ids.h"
+#include "frontends/win32/fonts.h"
 #include "frontends/win32/win32_platform.h"
 #include "state/program_state.h"
 #include "support/program_run.h"
@@ -396,6 +397,32 @@ TEST(WindowLayoutTest, MenusAndToolbarComeFromTheCommandTable) {
     ::SendMessageW(toolbar, TB_GETBUTTONTEXTW, button.idCommand, reinterpret_cast<LPARAM>(caption));
     EXPECT_EQ(std::wstring(caption), Wide(RowOfButton(position)->button.caption));
   }
+}
+
+// Moved to a screen with twice the dots per inch, the window's text takes the size for
+// that screen, and the text areas keep a fixed-width font.
+TEST(WindowLayoutTest, OnAScreenOfAnotherResolutionTheTextTakesItsSize) {
+  Win32Platform platform;
+  ProgramState s(platform);
+  platform.Attach(s);
+  HWND form = platform.main_window_handle();
+  auto font_of = [&](int id) {
+    LOGFONTW font{};
+    const auto handle =
+        reinterpret_cast<HFONT>(::SendMessageW(Control(form, id), WM_GETFONT, 0, 0));
+    ::GetObjectW(handle, sizeof(font), &font);
+    return font;
+  };
+  const LOGFONTW label = font_of(kLabel5);
+  const LOGFONTW area = font_of(kText1);
+  ASSERT_NE(label.lfHeight, 0);
+  const UINT dpi = 2 * DpiOf(form);
+  RECT suggested{0, 0, 1200, 900};
+  ::SendMessageW(form, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(font_of(kLabel5).lfHeight, 2 * label.lfHeight);
+  EXPECT_EQ(font_of(kText1).lfHeight, 2 * area.lfHeight);
+  EXPECT_EQ(font_of(kText1).lfPitchAndFamily & 3, FIXED_PITCH);
+  EXPECT_EQ(std::wstring(font_of(kStatusBar).lfFaceName), label.lfFaceName);
 }
 
 // Every toolbar button reaches its command.
