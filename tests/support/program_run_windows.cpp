@@ -136,14 +136,24 @@ ProgramResult RunToEnd(const ProgramRun& run) {
   startup.hStdError = err;
   PROCESS_INFORMATION process{};
   const std::wstring folder = Wide(run.folder);
-  const bool started =
-      ::CreateProcessW(Wide(run.program).c_str(), command_line.data(), nullptr, nullptr, TRUE,
-                       CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, environment.data(),
-                       folder.c_str(), &startup, &process);
+  // Under Wine a start now and then fails for no reason of the program's (one start of
+  // the thousands in a whole run, in one run out of several); it is tried again.
+  bool started = false;
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) ::Sleep(200);
+    started = ::CreateProcessW(Wide(run.program).c_str(), command_line.data(), nullptr, nullptr,
+                               TRUE, CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
+                               environment.data(), folder.c_str(), &startup, &process);
+    if (!started) error = ::GetLastError();
+  }
   ::CloseHandle(in);
   ::CloseHandle(out);
   ::CloseHandle(err);
-  if (!started) throw std::runtime_error("cannot start " + run.program);
+  if (!started) {
+    throw std::runtime_error("cannot start " + run.program + " (error " + std::to_string(error) +
+                             ")");
+  }
 
   ProgramResult result;
   using Clock = std::chrono::steady_clock;
