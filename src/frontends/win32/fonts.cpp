@@ -3,16 +3,11 @@
 
 #include <cwchar>
 
+#include "frontends/win32/window_class.h"
+
 namespace marrowlock {
 
 namespace {
-
-UINT SystemDpi() {
-  HDC dc = ::GetDC(nullptr);
-  const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-  ::ReleaseDC(nullptr, dc);
-  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
 
 // `font` with its size, given for `from` dots per inch, for `to`.
 LOGFONTW ScaledFont(LOGFONTW font, UINT from, UINT to) {
@@ -86,15 +81,6 @@ void Fonts::Refit(HWND window, UINT dpi) {
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&change));
-}
-
-UINT DpiOf(HWND hwnd) {
-  // GetDpiForWindow exists from Windows 10 1607 on; older systems have the screen's.
-  using DpiForWindow = UINT(WINAPI*)(HWND);
-  static const auto dpi_for_window = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  const UINT dpi = dpi_for_window && hwnd ? dpi_for_window(hwnd) : 0;
-  return dpi != 0 ? dpi : SystemDpi();
 }
 
 void FollowDpiChange(HWND hwnd, Fonts& fonts, WPARAM wparam, LPARAM lparam) {

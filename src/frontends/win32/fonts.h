@@ -36,9 +36,6 @@ class Fonts {
   std::map<UINT, std::pair<HFONT, HFONT>> made_;  // dpi -> (message font, fixed-width font)
 };
 
-// The dots per inch of the screen `hwnd` is on; the system's where Windows cannot say.
-UINT DpiOf(HWND hwnd);
-
 // A view's answer to WM_DPICHANGED: its controls take the fonts for the new screen and
 // the window the size and place that Windows suggests there.
 void FollowDpiChange(HWND hwnd, Fonts& fonts, WPARAM wparam, LPARAM lparam);

@@ -13,6 +13,7 @@
 #include "app/text_area.h"
 #include "files/setup_dialog.h"
 #include "frontends/win32/views.h"
+#include "frontends/win32/window_class.h"
 #include "platform/clock.h"
 #include "platform/windows_support.h"
 #include "state/program_exit.h"

@@ -3,8 +3,6 @@
 
 #include <string>
 
-#include "frontends/win32/fonts.h"
-
 namespace marrowlock {
 
 void RegisterViewClass(const wchar_t* name, WNDPROC procedure) {
@@ -30,6 +28,22 @@ HICON ProgramIcon(bool small) {
                              size, LR_DEFAULTCOLOR);
   if (icon) return static_cast<HICON>(icon);
   return ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+}
+
+UINT SystemDpi() {
+  HDC dc = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+  ::ReleaseDC(nullptr, dc);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+UINT DpiOf(HWND hwnd) {
+  // GetDpiForWindow exists from Windows 10 1607 on; older systems have the screen's.
+  using DpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto dpi_for_window = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  const UINT dpi = dpi_for_window && hwnd ? dpi_for_window(hwnd) : 0;
+  return dpi != 0 ? dpi : SystemDpi();
 }
 
 int Scaled(HWND hwnd, int pixels) { return ::MulDiv(pixels, static_cast<int>(DpiOf(hwnd)), 96); }

@@ -24,6 +24,11 @@ View* ViewOf(HWND hwnd, UINT message, LPARAM lparam) {
 // The program's icon (resource 1), or the system's default one.
 HICON ProgramIcon(bool small);
 
+// The dots per inch the system's own metrics are given for, and those of the screen
+// `hwnd` is on (the system's where Windows cannot say).
+UINT SystemDpi();
+UINT DpiOf(HWND hwnd);
+
 // Pixels for a length given at 96 dots per inch, on the screen of `hwnd`.
 int Scaled(HWND hwnd, int pixels);
 
